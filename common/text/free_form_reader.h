@@ -1,0 +1,96 @@
+// List-directed (free-form) reading of the section input files.
+//
+// A file is read statement by statement. Every statement starts at the
+// beginning of the next unread line; values are separated by blanks, commas
+// or line ends; a statement that needs more values than its line holds goes
+// on over the following lines, and whatever its last line holds beyond the
+// values it took is ignored. So a statement of one value takes the first
+// value of the next line and skips the rest of that line.
+//
+// Further list-directed rules honoured here:
+//   - blank lines are skipped while a statement looks for values;
+//   - two commas with nothing but blanks between them (or a comma at the start
+//     of a statement) give a null value: the target keeps its value;
+//   - r*c repeats c r times, r* gives r null values;
+//   - a slash ends the statement: the targets not reached keep their values;
+//   - a text value ends at the first blank, comma or slash unless it is
+//     enclosed in apostrophes or quotation marks (a doubled quote inside
+//     stands for one);
+//   - integers are whole numbers with an optional sign; reals may carry a
+//     decimal point and an exponent (E, D, or a bare sign: 1.5+3).
+// Line ends may be LF or CRLF.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace jpcp::text {
+
+// Outcome of one read statement.
+enum class ReadStatus {
+  ok,
+  end_of_file,  // the file ended before every target had a value
+  bad_value,    // a value could not be read as the target's type
+};
+
+// One target of a read statement.
+using ReadTarget = std::variant<float*, int32_t*, std::string*, std::span<float>, std::span<int32_t>,
+                                std::span<std::string>>;
+
+class FreeFormReader {
+ public:
+  FreeFormReader() = default;
+  // Reads from the given text (used by tests and in-memory hand-offs).
+  explicit FreeFormReader(std::string_view contents);
+
+  // Loads the whole file; false (and an empty reader) when it cannot be opened.
+  // The file is never created.
+  bool open(const std::string& path);
+  bool is_open() const { return is_open_; }
+
+  // One read statement with the given targets, filled in order.
+  ReadStatus read(std::span<const ReadTarget> targets);
+
+  // Convenience form: reader.read_values(a, b, span_of_c, ...).
+  template <typename... Targets>
+  ReadStatus read_values(Targets&&... targets) {
+    const ReadTarget list[] = {to_target(targets)...};
+    return read(std::span<const ReadTarget>(list, sizeof...(Targets)));
+  }
+
+  // Skips the next line without reading anything from it.
+  // Returns end_of_file when no line is left.
+  ReadStatus skip_line();
+
+  // True when every line has been consumed.
+  bool at_end() const { return line_index_ >= lines_.size(); }
+
+ private:
+  static ReadTarget to_target(float& v) { return &v; }
+  static ReadTarget to_target(int32_t& v) { return &v; }
+  static ReadTarget to_target(std::string& v) { return &v; }
+  static ReadTarget to_target(std::span<float> v) { return v; }
+  static ReadTarget to_target(std::span<int32_t> v) { return v; }
+  static ReadTarget to_target(std::span<std::string> v) { return v; }
+  static ReadTarget to_target(std::vector<float>& v) { return std::span<float>(v); }
+  static ReadTarget to_target(std::vector<int32_t>& v) { return std::span<int32_t>(v); }
+
+  void load(std::string_view contents);
+
+  std::vector<std::string> lines_;
+  size_t line_index_ = 0;  // next line a statement starts on
+  bool is_open_ = false;
+};
+
+// Parses a whole integer (optional sign, digits only); false when the text is
+// not one or does not fit in 32 bits.
+bool parse_integer(std::string_view text, int32_t& value);
+// Parses a real in any of the list-directed forms; false when the text is not
+// one, or when it is not a finite single-precision value.
+bool parse_real(std::string_view text, float& value);
+
+}  // namespace jpcp::text
