@@ -1,0 +1,132 @@
+#include "common/nn/staged_model.h"
+
+#include <algorithm>
+
+#include "common/splines/bs_grid_eval.h"
+#include "common/splines/spline_messages.h"
+#include "common/splines/tensor_contraction.h"
+
+namespace jpcp::nn {
+
+namespace {
+
+constexpr std::array<std::string_view, 3> direction_letters = {"X", "Y", "Z"};
+
+int64_t product_of_counts(const std::vector<int32_t>& ncoef, size_t first, size_t last) {
+  int64_t product = 1;
+  for (size_t d = first; d < last; ++d) product *= ncoef[d];
+  return product;
+}
+
+}  // namespace
+
+StagedModel make_staged_model(ResponseModel model) {
+  StagedModel staged;
+  const size_t n = model.ncoef.size();
+  const size_t group1 = static_cast<size_t>(std::clamp<int64_t>(model.ig1, 0, static_cast<int64_t>(n)));
+  staged.group1_size = product_of_counts(model.ncoef, 0, group1);
+  staged.group2_blocks = product_of_counts(model.ncoef, group1, n);
+  if ((group1 == 2 || group1 == 3) && !model.coef.empty()) {
+    const int64_t blocks = staged.group2_blocks;
+    const int64_t size = staged.group1_size;
+    staged.block_major.resize(model.coef.size());
+    for (int64_t b = 0; b < blocks; ++b) {
+      for (int64_t o = 0; o < size; ++o) {
+        staged.block_major[static_cast<size_t>(o * blocks + b)] = model.coef[static_cast<size_t>(b * size + o)];
+      }
+    }
+  }
+  staged.model = std::move(model);
+  return staged;
+}
+
+StageEvaluator::StageEvaluator(const ResponseModel& model, std::span<const int32_t> dimensions)
+    : count_(dimensions.size()) {
+  for (size_t d = 0; d < count_; ++d) {
+    Direction& direction = directions_[d];
+    direction.dimension = dimensions[d];
+    const size_t m = static_cast<size_t>(dimensions[d]);
+    direction.order = model.kord[m];
+    direction.ncoef = model.ncoef[m];
+    direction.knots = model.knots[m];
+  }
+}
+
+std::string_view StageEvaluator::routine() const {
+  return count_ == 3 ? splines::routine_BS3GD : splines::routine_BS2GD;
+}
+
+int64_t StageEvaluator::coefficient_count() const {
+  int64_t count = 1;
+  for (size_t d = 0; d < count_; ++d) count *= directions_[d].ncoef;
+  return count;
+}
+
+bool StageEvaluator::check_shape() const {
+  std::array<splines::GridDirection, 3> grid{};
+  for (size_t d = 0; d < count_; ++d) {
+    grid[d] = splines::GridDirection{direction_letters[d], directions_[d].order, directions_[d].ncoef, 0, {}};
+  }
+  return splines::check_grid_directions(routine(), std::span<const splines::GridDirection>(grid.data(), count_));
+}
+
+void StageEvaluator::set_coordinates(size_t direction, std::span<const float> coordinates) {
+  Direction& d = directions_[direction];
+  d.coordinates = coordinates;
+  d.basis.build(d.knots, d.order, d.ncoef, coordinates);
+}
+
+bool StageEvaluator::select(std::span<const size_t> index) {
+  for (size_t d = 0; d < count_; ++d) {
+    const Direction& direction = directions_[d];
+    if (!direction.basis.in_range(index[d])) {
+      // Report as the grid evaluator called with this single point would.
+      splines::check_coordinate_range(routine(), static_cast<int32_t>(d), direction_letters[d], 1,
+                                      direction.coordinates[index[d]], direction.knots, direction.order,
+                                      direction.ncoef);
+      return false;
+    }
+  }
+  for (size_t d = 0; d < count_; ++d) selected_[d] = index[d];
+  size_t weight_count = 1;
+  for (size_t d = 0; d < count_; ++d) weight_count *= static_cast<size_t>(directions_[d].order);
+  weights_.resize(weight_count);
+  if (count_ == 3) {
+    splines::tensor_weights_3d(directions_[0].basis.values(selected_[0]), directions_[1].basis.values(selected_[1]),
+                               directions_[2].basis.values(selected_[2]), weights_);
+  } else {
+    splines::tensor_weights_2d(directions_[0].basis.values(selected_[0]), directions_[1].basis.values(selected_[1]),
+                               weights_);
+  }
+  return true;
+}
+
+void StageEvaluator::contract_blocks(const StagedModel& staged, std::span<float> values) const {
+  const Direction& x = directions_[0];
+  const Direction& y = directions_[1];
+  const int32_t fx = x.basis.first(selected_[0]);
+  const int32_t fy = y.basis.first(selected_[1]);
+  if (count_ == 3) {
+    const Direction& z = directions_[2];
+    splines::contract_blocks_3d(staged.block_major, staged.group2_blocks, x.ncoef, y.ncoef, fx, fy,
+                                z.basis.first(selected_[2]), x.order, y.order, z.order, weights_, values);
+  } else {
+    splines::contract_blocks_2d(staged.block_major, staged.group2_blocks, x.ncoef, fx, fy, x.order, y.order,
+                                weights_, values);
+  }
+}
+
+float StageEvaluator::contract(std::span<const float> coef) const {
+  const Direction& x = directions_[0];
+  const Direction& y = directions_[1];
+  const int32_t fx = x.basis.first(selected_[0]);
+  const int32_t fy = y.basis.first(selected_[1]);
+  if (count_ == 3) {
+    const Direction& z = directions_[2];
+    return splines::contract_3d(coef, x.ncoef, y.ncoef, fx, fy, z.basis.first(selected_[2]), x.order, y.order,
+                                z.order, weights_);
+  }
+  return splines::contract_2d(coef, x.ncoef, fx, fy, x.order, y.order, weights_);
+}
+
+}  // namespace jpcp::nn
