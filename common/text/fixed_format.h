@@ -3,7 +3,7 @@
 // Writers produce one field each, to be concatenated into a line:
 //   format_I(v, w)      Iw    integer right-aligned in w characters
 //   format_F(v, w, d)   Fw.d  fixed point, d decimals
-//   format_E(v, w, d)   Ew.d  0.ddddE+xx exponent form, d digits after the point
+//   format_E(v, w, d)   Ew.d  0.ddddE+xx exponent form, d (at least 1) digits after the point
 //   format_A(s, w)      Aw    first w characters of s, blank-padded on the right
 //   format_X(n)         nX    n blanks
 // A number too wide for its field fills the field with asterisks. Rounding is
@@ -28,7 +28,7 @@ std::string format_X(int count);
 
 // The one free-form layout of a real: seven significant digits, fixed point
 // for magnitudes from 0.1 up to 1e7 ("12.33333", "0.1000000"), otherwise the
-// exponent form "1.234567E-03"; zero is "0.0000000E+00".
+// exponent form "1.234567E-03"; zero is "0.000000".
 std::string free_form_real(float value);
 // Free-form integer: the decimal digits with a sign when negative.
 std::string free_form_integer(int64_t value);
