@@ -1,0 +1,49 @@
+// One section's block of the file list: the section name and the paths of
+// its input files.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/text/free_form_reader.h"
+
+namespace jpcp::inputs {
+
+struct InputSet {
+  std::string section_name;
+  std::vector<std::string> files;  // full paths: trimmed source folder + entry
+};
+
+// What a program's file list holds after the section name.
+struct InputSetLayout {
+  std::span<const std::string_view> default_names;  // one per file line, in order
+  std::string_view null_section_name;               // name given to a NULL section ("" keeps the name read)
+};
+
+// Index of each file of the cracking program's input set.
+enum CrackingFile : size_t {
+  general_input_file,
+  season_pattern_file,
+  pcc_modulus_file,
+  single_axle_file,
+  tandem_axle_file,
+  tridem_axle_file,
+  quad_axle_file,
+  hourly_traffic_file,
+  temperature_data_file,
+  cracking_file_count
+};
+
+// The cracking program's layout: nine file lines, NULL sections named "JPCP".
+const InputSetLayout& cracking_input_set_layout();
+
+// Reads the next section block. A section name whose first four characters
+// are NULL takes the layout's default names and no file lines are read.
+// False at the end of the list, on a truncated block or an unreadable line:
+// the normal end of a run, nothing is reported.
+bool read_input_set(text::FreeFormReader& file_list, std::string_view source_folder, const InputSetLayout& layout,
+                    InputSet& input_set);
+
+}  // namespace jpcp::inputs
