@@ -1,3 +1,3 @@
-#include "cracking/run_frame.h"
+#include "cracking/frame/run_frame.h"
 
 int main(int argc, char** argv) { return jpcp::cracking::run(argc, argv); }

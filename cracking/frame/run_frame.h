@@ -4,8 +4,8 @@
 
 namespace jpcp::cracking {
 
-// Runs the program; returns the exit status (0 no error reported, 1 an error
-// was reported to the error file, 2 command-line error).
-int run(int argc, char** argv);
+// Runs the program with the command-line arguments; returns the exit status
+// (0 no error reported, 1 an error was reported, 2 command-line error).
+int run(int argc, const char* const* argv);
 
 }  // namespace jpcp::cracking

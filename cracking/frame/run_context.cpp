@@ -1,0 +1,23 @@
+#include "cracking/frame/run_context.h"
+
+#include "common/platform/paths.h"
+#include "common/text/fixed_format.h"
+
+namespace jpcp::cracking {
+
+void RunContext::report_error(std::string_view message) {
+  if (error_file.is_open()) {
+    error_file << text::FreeFormLine().text(message).str() << '\n';
+    error_file.flush();
+  }
+  ++error_count;
+  report_progress(-1.0f);
+}
+
+void RunContext::report_progress(float value) const {
+  std::ofstream progress;
+  if (!platform::create_output(progress, platform::join(results_folder, progress_file_name))) return;
+  progress << text::format_F(value, 5, 1) << '\n';
+}
+
+}  // namespace jpcp::cracking

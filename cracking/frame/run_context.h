@@ -1,0 +1,37 @@
+// Run-wide state of jpcp_cracking and its two reporting routines.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "common/inputs/nn_info.h"
+
+namespace jpcp::cracking {
+
+inline constexpr std::string_view error_file_name = "JPCP Errors.txt";
+inline constexpr std::string_view progress_file_name = "Progress.tmp";
+
+struct RunContext {
+  std::string source_folder;   // each folder text ends in a separator
+  std::string results_folder;
+  std::string nn_folder;
+  std::string summary_path;    // calibration summary file
+  bool calibration_mode = false;
+  bool detail_switch = true;   // per-section detail files are written
+  int32_t response_switch = 0; // Response.txt value plus one; 0 when absent
+  float bgcal = 999.0f;        // BGCal.txt value; 999 when absent
+  int32_t error_count = 0;
+  std::ofstream error_file;
+  std::ofstream summary_file;
+  inputs::ModelNameTable model_names;  // NN model files, full paths
+
+  // Appends " message" to the error file, counts it and writes -1.0 to the
+  // progress file. It stops nothing: the caller ends its work.
+  void report_error(std::string_view message);
+  // Rewrites Progress.tmp with the value in five characters, one decimal.
+  void report_progress(float value) const;
+};
+
+}  // namespace jpcp::cracking

@@ -1,0 +1,252 @@
+#include "cracking/frame/run_frame.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "common/inputs/general_input.h"
+#include "common/inputs/input_set.h"
+#include "common/inputs/nn_info.h"
+#include "common/inputs/season_pattern.h"
+#include "common/inputs/temperature_data.h"
+#include "common/inputs/traffic.h"
+#include "common/platform/paths.h"
+#include "common/text/fixed_format.h"
+#include "common/text/free_form_reader.h"
+#include "cracking/damage/cracking_results.h"
+#include "cracking/damage/damage_accumulation.h"
+#include "cracking/frame/run_context.h"
+#include "cracking/frame/section.h"
+#include "cracking/frame/section_quantities.h"
+#include "cracking/results/gradient_file.h"
+#include "cracking/temperature/monthly_setup.h"
+
+namespace jpcp::cracking {
+
+namespace {
+
+constexpr std::string_view missing_parameters_line1 = "Missing command parameters.";
+constexpr std::string_view missing_parameters_line2 =
+    "The program requires: Source folder, Results Folder, FileList.txt";
+constexpr std::string_view summary_header = "     Section,     Age,     BU,       TD,       CR";
+constexpr std::string_view bgcal_file_name = "BGCal.txt";
+constexpr std::string_view file_list_name = "FileList.txt";
+constexpr std::string_view response_file_name = "Response.txt";
+constexpr std::string_view file_list_missing_message =
+    "The following input file could not be opened: FileList.txt";
+constexpr std::string_view hourly_traffic_message = "Read error: hourly traffic distribution file.";
+constexpr std::string_view version_file_name = "VersionCracking.txt";
+constexpr std::string_view version_line = "VERSION=5 DATE=1/04/2013 AUTHOR=TEMBRA";
+constexpr std::string_view results_folder_message = "The error file could not be created: ";
+constexpr float bgcal_default = 999.0f;
+
+// One real from BGCal.txt; the default when the file is absent or unreadable.
+float read_bgcal(std::string_view path) {
+  text::FreeFormReader reader;
+  float value = bgcal_default;
+  if (!reader.open(std::string(path)) || reader.read_values(value) != text::ReadStatus::ok) return bgcal_default;
+  return value;
+}
+
+// Response.txt holds one integer; the switch is that value plus one, 0 when
+// the file is absent or unreadable.
+int32_t read_response_switch(std::string_view path) {
+  text::FreeFormReader reader;
+  int32_t value = 0;
+  if (!reader.open(std::string(path)) || reader.read_values(value) != text::ReadStatus::ok) return 0;
+  return value + 1;
+}
+
+void write_version_file(const RunContext& run) {
+  std::ofstream version;
+  if (platform::create_output(version, platform::join(run.results_folder, version_file_name))) {
+    version << text::FreeFormLine().text(version_line).str() << '\n';
+  }
+}
+
+// Console line of a section: its name, in calibration mode with the
+// built-in gradient.
+void write_console_line(const RunContext& run, const CrackingSection& section) {
+  const std::string name(platform::trimmed(section.input_set.section_name));
+  text::FreeFormLine line;
+  if (run.calibration_mode) {
+    line.text(name + ":  BTG =").real(section.general.built_in_gradient());
+  } else {
+    line.text(name);
+  }
+  std::cout << line.str() << '\n';
+}
+
+bool read_traffic(RunContext& run, CrackingSection& section) {
+  using inputs::CrackingFile;
+  const auto& files = section.input_set.files;
+  const std::array<std::string, inputs::axle_type_count> axle_paths = {
+      files[inputs::single_axle_file], files[inputs::tandem_axle_file], files[inputs::tridem_axle_file],
+      files[inputs::quad_axle_file]};
+  inputs::AxleReadPolicy policy;
+  policy.months = 12 * section.years;
+  policy.table_months = static_cast<size_t>(policy.months);
+  policy.start_month = section.general.start_month;
+  policy.cracking_conversion = true;
+  policy.path_in_messages = true;
+  const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+  if (!inputs::read_axle_files(axle_paths, policy, report, section.traffic)) return false;
+  inputs::write_traffic_summaries(section.traffic, run.results_folder);
+  // The damage routines walk the classes of one month at a time.
+  for (size_t type = 0; type < inputs::axle_type_count; ++type) {
+    section.axles_by_class[type] = section.traffic.monthly[type].transposed();
+  }
+  return true;
+}
+
+bool read_hourly_traffic(RunContext& run, CrackingSection& section) {
+  std::array<float, 24> percentages{};
+  if (!inputs::read_hourly_percentages(section.input_set.files[inputs::hourly_traffic_file], percentages)) {
+    run.report_error(hourly_traffic_message);
+    return false;
+  }
+  section.hourly_traffic_weight = hourly_traffic_weights(percentages);
+  return true;
+}
+
+// The section's input files, in the order they are read. False when a
+// reader reported an error.
+bool read_section_inputs(RunContext& run, CrackingSection& section) {
+  const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+  const auto& files = section.input_set.files;
+  if (!inputs::read_general_input(files[inputs::general_input_file], run.calibration_mode, report, section.general)) {
+    return false;
+  }
+  section.years = inputs::rounded_design_life(section.general.design_life());
+
+  inputs::SeasonInputs season_inputs;
+  season_inputs.years = section.years;
+  season_inputs.start_month = section.general.start_month;
+  season_inputs.age_offset = section.general.age_offset;
+  season_inputs.interface_switch = section.general.interface_switch;
+  season_inputs.field8 = section.general.field[8];
+  season_inputs.age_time_constant = section.general.age_time_constant;
+  if (!inputs::read_season_pattern(files[inputs::season_pattern_file], files[inputs::pcc_modulus_file],
+                                   season_inputs, report, section.season)) {
+    return false;
+  }
+  // A negative calibration gradient replaces the section's own.
+  if (run.calibration_mode && run.bgcal < 0.0f) section.general.field[24] = run.bgcal;
+  write_console_line(run, section);
+
+  if (!read_traffic(run, section)) return false;
+  if (!read_hourly_traffic(run, section)) return false;
+
+  inputs::TemperatureReadPolicy temperature_policy;
+  temperature_policy.header_block = true;
+  temperature_policy.capacity = inputs::cracking_temperature_capacity;
+  temperature_policy.start_month = section.general.start_month;
+  if (!inputs::read_temperature_data(files[inputs::temperature_data_file], temperature_policy, report,
+                                     section.temperatures)) {
+    return false;
+  }
+  section.moisture = moisture_warping_difference(section.general, section.season.year.relative_humidity);
+  return true;
+}
+
+void trim_distributions(CrackingSection& section, GradientDistributions& case_tables) {
+  for (size_t month = 0; month < 12; ++month) {
+    trim_month(case_tables.daytime, month, daytime_bins);
+    trim_month(case_tables.nighttime, month, static_cast<size_t>(section.nighttime_bin_count));
+  }
+}
+
+// One analysis of the section (one calibration value in calibration mode).
+bool run_analysis(RunContext& run, CrackingSection& section, int32_t analysis_index) {
+  section.unbonded = GradientDistributions{};
+  section.bonded = GradientDistributions{};
+  section.nighttime_bin_count = static_cast<int32_t>(nighttime_bins);
+  if (run.calibration_mode) {
+    section.general.field[6] = section.general.calibration_values[static_cast<size_t>(analysis_index - 1)];
+  }
+  if (!monthly_setup_unbonded(run, section)) return false;
+  if (section.two_case() && !monthly_setup_bonded(run, section)) return false;
+  run.report_progress(1.5f);
+
+  trim_distributions(section, section.unbonded);
+  if (section.two_case()) trim_distributions(section, section.bonded);
+
+  write_gradient_file(run, section, false);
+  if (section.two_case()) write_gradient_file(run, section, true);
+
+  const bool damage_ok = section.two_case() ? damage_two_case(run, section) : damage_one_case(run, section);
+  if (!damage_ok) return false;
+  if (!write_cracking_results(run, section, analysis_index)) return false;
+  run.report_progress(100.0f);
+  return true;
+}
+
+// Reads the command line and opens the run-wide files; false ends the run.
+bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFormReader& file_list) {
+  run.source_folder = platform::folder_text(argv[1]);
+  run.results_folder = platform::folder_text(argv[2]);
+  run.nn_folder = platform::folder_text(argv[3]);
+  run.calibration_mode = argc >= 5;
+  run.detail_switch = !run.calibration_mode || argc >= 6;
+
+  if (run.calibration_mode) {
+    run.summary_path = platform::join(run.results_folder, argv[4]);
+    if (platform::create_output(run.summary_file, run.summary_path)) {
+      run.summary_file << text::FreeFormLine().text(summary_header).str() << '\n';
+    }
+    run.bgcal = read_bgcal(platform::join(run.source_folder, bgcal_file_name));
+  }
+
+  const std::string error_path = platform::join(run.results_folder, error_file_name);
+  if (!platform::create_output(run.error_file, error_path)) {
+    // Nowhere to report to: say so on the console and count it as an error.
+    std::cout << text::FreeFormLine().text(results_folder_message).text(error_path).str() << '\n';
+    ++run.error_count;
+    return false;
+  }
+
+  if (!file_list.open(platform::join(run.source_folder, file_list_name))) {
+    run.report_error(file_list_missing_message);
+    return false;
+  }
+  run.response_switch = read_response_switch(platform::join(run.source_folder, response_file_name));
+  run.report_progress(0.0f);
+  return true;
+}
+
+void end_run(RunContext& run) {
+  run.error_file.close();
+  if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder, error_file_name));
+  run.summary_file.close();
+  write_version_file(run);
+}
+
+}  // namespace
+
+int run(int argc, const char* const* argv) {
+  if (argc < 4) {
+    std::cout << text::FreeFormLine().text(missing_parameters_line1).str() << '\n'
+              << text::FreeFormLine().text(missing_parameters_line2).str() << '\n';
+    return platform::exit_command_line;
+  }
+  RunContext run;
+  text::FreeFormReader file_list;
+  if (start_run(run, argc, argv, file_list)) {
+    const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+    bool ok = inputs::read_nn_info(run.nn_folder, report, run.model_names);
+    while (ok) {
+      CrackingSection section;
+      if (!inputs::read_input_set(file_list, run.source_folder, inputs::cracking_input_set_layout(),
+                                  section.input_set)) {
+        break;  // the file list is exhausted: the normal end of the run
+      }
+      ok = read_section_inputs(run, section);
+      const int32_t analyses = run.calibration_mode ? section.general.analysis_count : 1;
+      for (int32_t k = 1; ok && k <= analyses; ++k) ok = run_analysis(run, section, k);
+    }
+  }
+  end_run(run);
+  return run.error_count == 0 ? platform::exit_ok : platform::exit_error_reported;
+}
+
+}  // namespace jpcp::cracking
