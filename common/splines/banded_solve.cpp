@@ -121,16 +121,18 @@ bool CollocationSolver::solve(std::span<float> b, RefinementWork& work) const {
   if (residual_before == 0.0) return true;
   factors_.solve(work.correction);
   work.first_solution.assign(b.begin(), b.end());
-  double correction_norm = 0.0;
-  double solution_norm = 0.0;
+  double data_norm = 0.0;
   for (size_t i = 0; i < n; ++i) {
-    correction_norm = std::max(correction_norm, std::fabs(static_cast<double>(work.correction[i])));
-    solution_norm = std::max(solution_norm, std::fabs(static_cast<double>(b[i])));
+    data_norm = std::max(data_norm, std::fabs(static_cast<double>(work.rhs[i])));
     b[i] = b[i] + work.correction[i];
   }
-  const double residual_after = residual(b, work);
-  if (residual_after > residual_before) std::copy(work.first_solution.begin(), work.first_solution.end(), b.begin());
-  return correction_norm < solution_norm && residual_after <= residual_before;
+  double residual_after = residual(b, work);
+  if (residual_after > residual_before) {
+    std::copy(work.first_solution.begin(), work.first_solution.end(), b.begin());
+    residual_after = residual_before;
+  }
+  // The refined coefficients must reproduce the data to single precision.
+  return residual_after <= refinement_tolerance * data_norm;
 }
 
 }  // namespace jpcp::splines

@@ -71,11 +71,14 @@ class CollocationSolver {
     std::vector<double> product;
   };
 
+  // Largest residual, relative to the largest data value, that a refined
+  // solution may leave: it reproduces the data to single precision.
+  static constexpr double refinement_tolerance = 100.0 * 1.1920928955078125e-07;
+
   // Replaces the data values b (n values) by the coefficients. When the
-  // matrix is nearly singular, one refinement step follows; the return value
-  // is false when that step failed: the correction was as large as the
-  // solution it corrected, or the residual grew (the solution with the
-  // smaller residual is kept).
+  // matrix is nearly singular, one refinement step follows (the solution with
+  // the smaller residual is kept); the return value is false when even that
+  // solution leaves a residual above refinement_tolerance.
   bool solve(std::span<float> b, RefinementWork& work) const;
 
  private:
