@@ -46,6 +46,12 @@ struct GeneralInput {
 
 inline constexpr std::string_view general_input_eof_message = "Unexpected end of file: General Input File.";
 inline constexpr std::string_view general_input_data_message = "Data error: General Input File.";
+// Checks after a successful read: the monthly tables hold at most 125 years,
+// and every monthly table is indexed through the starting month.
+inline constexpr std::string_view general_input_design_life_message =
+    "Data error: General Input File -- design life must be 1 to 125 years.";
+inline constexpr std::string_view general_input_start_month_message =
+    "Data error: General Input File -- starting month must be 1 to 12.";
 
 // Reads the file at `path`. On failure the message is reported and false
 // returned; nothing of the file is stored in `input` then.

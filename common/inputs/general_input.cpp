@@ -1,0 +1,156 @@
+#include "common/inputs/general_input.h"
+
+#include <algorithm>
+#include <limits>
+#include <span>
+#include <string>
+
+#include "common/inputs/season_pattern.h"
+#include "common/text/free_form_reader.h"
+
+namespace jpcp::inputs {
+
+namespace {
+
+constexpr size_t general_field_count = 43;
+constexpr float cubic_inches_per_cubic_foot = 1728.0f;
+// Bounds of fields 8 and 17, and the field-8 value of the wheel-path rule.
+constexpr float field8_lower_bound = 10.0f;
+constexpr float field8_wheel_path_value = 50.0f;
+constexpr float field17_upper_bound = 8.0f;
+
+// Truncation toward zero. A value beyond the 32-bit range is clamped to it
+// instead of making the conversion undefined; no real input comes near.
+int32_t truncated(float value) {
+  constexpr float two_to_31 = 2147483648.0f;
+  if (value >= two_to_31) return std::numeric_limits<int32_t>::max();
+  if (value < -two_to_31) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(value);
+}
+
+// Reports the failure of a read statement; true when the read succeeded.
+bool read_succeeded(text::ReadStatus status, const ReportError& report_error) {
+  switch (status) {
+    case text::ReadStatus::ok:
+      return true;
+    case text::ReadStatus::end_of_file:
+      report_error(general_input_eof_message);
+      return false;
+    case text::ReadStatus::bad_value:
+      report_error(general_input_data_message);
+      return false;
+  }
+  return false;
+}
+
+// A count line followed by that many lines, each giving its first value.
+// A negative count reads no lines.
+text::ReadStatus read_value_list(text::FreeFormReader& reader, std::vector<float>& values) {
+  int32_t count = 0;
+  if (const auto status = reader.read_values(count); status != text::ReadStatus::ok) return status;
+  values.assign(static_cast<size_t>(std::max(count, 0)), 0.0f);
+  for (float& value : values) {
+    if (const auto status = reader.read_values(value); status != text::ReadStatus::ok) return status;
+  }
+  return text::ReadStatus::ok;
+}
+
+// Fills the fields and integer members from the 43 values as read (raw[k - 1]
+// is field k), with the conversions of each field.
+void store_fields(const std::array<float, general_field_count>& raw, GeneralInput& input) {
+  auto& field = input.field;
+  for (size_t k = 1; k <= general_field_count; ++k) field[k] = raw[k - 1];
+
+  input.start_month = truncated(field[2]);
+  // The age offset enters the concrete age of the first analysis month; at
+  // least one month.
+  input.age_offset = std::max(truncated(field[3]), int32_t{1});
+  input.interface_switch = truncated(field[4]);
+  input.wheel_path_rule = truncated(field[9]);
+  input.age_time_constant = truncated(field[15]);
+  input.field23 = truncated(field[23]);
+  field[2] = static_cast<float>(input.start_month);
+  field[3] = static_cast<float>(input.age_offset);
+  field[4] = static_cast<float>(input.interface_switch);
+  field[9] = static_cast<float>(input.wheel_path_rule);
+  field[15] = static_cast<float>(input.age_time_constant);
+  field[23] = static_cast<float>(input.field23);
+
+  field[11] /= cubic_inches_per_cubic_foot;  // pcf to pci
+  field[16] = 0.0f;                          // read and discarded
+  field[17] = std::min(field[17], field17_upper_bound);
+  field[18] /= cubic_inches_per_cubic_foot;  // pcf to pci
+  field[21] = -field[21];
+  field[41] = 1.0f / field[41];
+
+  input.fatigue_c1 = field[21];
+  input.fatigue_c2 = field[22];
+  input.tandem_count_scale = field[41];
+}
+
+// The permanent curl factor of the damage routines: no reduction down to
+// -12 degrees, then a straight line to 0.9 at -28 degrees, 0.9 below.
+float built_in_gradient_factor(float gradient) {
+  if (gradient >= -12.0f) return 1.0f;
+  if (gradient >= -28.0f) return 1.0f + (gradient + 12.0f) * 0.1f * 0.0625f;
+  return 0.9f;
+}
+
+// With field 9 = 1, the mean wheel-path offset (field 28) is taken from the
+// lane geometry (fields 26, 27, 30, in feet): a lane wider than its marked
+// width by more than 6 in moves the wheels and sets field 8 to 50.
+void apply_wheel_path_rule(GeneralInput& input) {
+  if (input.wheel_path_rule != 1) return;
+  auto& field = input.field;
+  const float a = (field[30] - field[27]) * 12.0f;
+  const float b = (field[27] - field[26]) * 12.0f - field[28];
+  if (a > 6.0f) {
+    field[28] = b;
+    field[8] = field8_wheel_path_value;
+  } else {
+    field[28] = a + field[28];
+  }
+}
+
+}  // namespace
+
+int32_t rounded_design_life(float design_life) { return truncated(design_life + 0.5f); }
+
+bool read_general_input(std::string_view path, bool calibration_mode, const ReportError& report_error,
+                        GeneralInput& input) {
+  // A missing file reads as an empty one: the first read meets its end.
+  text::FreeFormReader reader;
+  reader.open(std::string(path));
+
+  std::array<float, general_field_count> raw{};
+  if (!read_succeeded(reader.read_values(std::span<float>(raw)), report_error)) return false;
+
+  GeneralInput result;
+  if (calibration_mode) {
+    if (!read_succeeded(read_value_list(reader, result.calibration_values), report_error)) return false;
+    if (!read_succeeded(read_value_list(reader, result.observation_ages), report_error)) return false;
+    result.analysis_count = static_cast<int32_t>(result.calibration_values.size());
+  } else {
+    result.analysis_count = 1;
+  }
+
+  store_fields(raw, result);
+  result.built_in_gradient_factor = built_in_gradient_factor(result.field[24]);
+  apply_wheel_path_rule(result);
+  result.field[8] = std::max(result.field[8], field8_lower_bound);
+
+  const int32_t years = rounded_design_life(result.field[1]);
+  if (years < 1 || years > max_design_life_years) {
+    report_error(general_input_design_life_message);
+    return false;
+  }
+  if (result.start_month < 1 || result.start_month > 12) {
+    report_error(general_input_start_month_message);
+    return false;
+  }
+
+  input = std::move(result);
+  return true;
+}
+
+}  // namespace jpcp::inputs

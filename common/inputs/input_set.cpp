@@ -1,0 +1,59 @@
+#include "common/inputs/input_set.h"
+
+#include <array>
+
+#include "common/platform/paths.h"
+
+namespace jpcp::inputs {
+
+namespace {
+
+// A section whose name begins with these four characters (upper case,
+// compared exactly) has no file lines and runs on the default names.
+constexpr std::string_view null_section_prefix = "NULL";
+
+constexpr std::string_view cracking_null_section_name = "JPCP";
+
+// In the order of the file lines of a cracking block (CrackingFile). The
+// final full stop of the PCC modulus name is part of the name: on Windows it
+// is dropped by the file system, elsewhere the platform lookup ignores it.
+constexpr std::array<std::string_view, cracking_file_count> cracking_default_names = {
+    "GeneralInput.txt",     "SeasonPattern.txt",    "PCCModulus.txt.",
+    "SingleAxleOutput.csv", "TandemAxleOutput.csv", "TridemAxleOutput.csv",
+    "QuadAxleOutput.csv",   "_HourlyTrafficPerc.txt", "ThermalPCC.dat",
+};
+
+bool is_null_section(std::string_view name) { return name.substr(0, null_section_prefix.size()) == null_section_prefix; }
+
+}  // namespace
+
+const InputSetLayout& cracking_input_set_layout() {
+  static const InputSetLayout layout{cracking_default_names, cracking_null_section_name};
+  return layout;
+}
+
+bool read_input_set(text::FreeFormReader& file_list, std::string_view source_folder, const InputSetLayout& layout,
+                    InputSet& input_set) {
+  std::string section_name;
+  if (file_list.read_values(section_name) != text::ReadStatus::ok) return false;
+
+  std::vector<std::string> entries(layout.default_names.size());
+  if (is_null_section(section_name)) {
+    if (!layout.null_section_name.empty()) section_name = std::string(layout.null_section_name);
+    for (size_t i = 0; i < entries.size(); ++i) entries[i] = std::string(layout.default_names[i]);
+  } else {
+    for (std::string& entry : entries) {
+      if (file_list.read_values(entry) != text::ReadStatus::ok) return false;
+    }
+  }
+
+  // Every input file of a section lives in the source folder, or in a
+  // sub-folder of it named inside the entry.
+  for (std::string& entry : entries) entry = platform::join(source_folder, entry);
+
+  input_set.section_name = std::move(section_name);
+  input_set.files = std::move(entries);
+  return true;
+}
+
+}  // namespace jpcp::inputs

@@ -1,0 +1,152 @@
+#include "common/inputs/temperature_data.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "common/platform/paths.h"
+#include "common/text/fixed_format.h"
+#include "common/text/lines.h"
+
+namespace jpcp::inputs {
+
+namespace {
+
+constexpr std::string_view temperature_eof_prefix = "Unexpected end of file: ";
+// The path follows the fixed text in a blank-padded field of this width.
+constexpr int temperature_message_path_width = 260;
+
+// 12 x 24 header lines precede the hourly records of the cracking program's
+// file; only the year in their first four columns is read.
+constexpr size_t header_lines = 288;
+constexpr size_t hours_per_day = 24;
+// Days of the year blocks of the cracking program: 366, 365, 365, repeating.
+constexpr std::array<int32_t, 3> block_days = {366, 365, 365};
+
+// One hourly record as written: I4 year, I2 month, I2 day, I2 hour, 11 F6.
+struct RecordLine {
+  int32_t year = 0;
+  int32_t month = 0;
+  int32_t day = 0;
+  int32_t hour = 0;
+  std::array<float, 11> temperature{};
+};
+
+// False when the line does not fit the record format, or names no calendar
+// month (the month indexes the monthly tables).
+bool parse_record(std::string_view line, RecordLine& record) {
+  if (!text::read_fixed_integer(line, 1, 4, record.year) || !text::read_fixed_integer(line, 5, 2, record.month) ||
+      !text::read_fixed_integer(line, 7, 2, record.day) || !text::read_fixed_integer(line, 9, 2, record.hour)) {
+    return false;
+  }
+  for (size_t i = 0; i < record.temperature.size(); ++i) {
+    if (!text::read_fixed_real(line, 11 + 6 * static_cast<int>(i), 6, record.temperature[i])) return false;
+  }
+  return record.month >= 1 && record.month <= 12;
+}
+
+// Month 1 is the starting month; start month 0 keeps the calendar month.
+int32_t stored_month(int32_t month, int32_t start_month) {
+  if (start_month <= 0) return month;
+  const int32_t offset = (month - start_month) % 12;
+  return (offset < 0 ? offset + 12 : offset) + 1;
+}
+
+class TemperatureFileReader {
+ public:
+  TemperatureFileReader(std::string_view path, const TemperatureReadPolicy& policy, const ReportError& report_error)
+      : path_(path), policy_(policy), report_error_(report_error) {
+    // A missing file reads as an empty one.
+    const std::optional<std::string> contents = platform::read_input_file(path);
+    if (contents) lines_ = text::split_lines(*contents);
+    records_.reserve(std::min(policy.capacity, lines_.size()));
+  }
+
+  bool read(std::vector<HourlyRecord>& records) {
+    const bool ok = policy_.header_block ? read_year_blocks() : read_days();
+    if (ok) records = std::move(records_);
+    return ok;
+  }
+
+ private:
+  enum class DayResult { complete, end_of_reading, failed };
+
+  // Cracking layout: the header, then blocks of years until the block whose
+  // last record lies in the header year or before, or the table is full.
+  bool read_year_blocks() {
+    int32_t header_year = 0;
+    for (size_t i = 0; i < header_lines; ++i) {
+      if (next_line_ >= lines_.size()) {
+        report_error_(std::string(temperature_eof_prefix) + text::format_A(path_, temperature_message_path_width));
+        return false;
+      }
+      if (!text::read_fixed_integer(lines_[next_line_++], 1, 4, header_year)) {
+        report_error_(temperature_format_message);
+        return false;
+      }
+    }
+    for (size_t block = 0;; ++block) {
+      for (int32_t day = 0; day < block_days[block % block_days.size()]; ++day) {
+        const DayResult result = read_day();
+        if (result == DayResult::failed) return false;
+        if (result == DayResult::end_of_reading) return true;
+      }
+      if (last_year_ <= header_year || records_.size() >= policy_.capacity) return true;
+    }
+  }
+
+  // Faulting layout: no header, whole days up to the capacity.
+  bool read_days() {
+    const size_t days = policy_.capacity / hours_per_day;
+    for (size_t day = 0; day < days; ++day) {
+      const DayResult result = read_day();
+      if (result == DayResult::failed) return false;
+      if (result == DayResult::end_of_reading) return true;
+    }
+    return true;
+  }
+
+  // 24 records whose hours run 0 to 23. The end of the file, or a full
+  // table, ends the reading normally (records of a partial day are kept).
+  DayResult read_day() {
+    for (int32_t hour = 0; hour < static_cast<int32_t>(hours_per_day); ++hour) {
+      if (next_line_ >= lines_.size() || records_.size() >= policy_.capacity) return DayResult::end_of_reading;
+      RecordLine line;
+      if (!parse_record(lines_[next_line_++], line)) {
+        report_error_(temperature_format_message);
+        return DayResult::failed;
+      }
+      if (line.hour != hour) {
+        report_error_(temperature_hours_message);
+        return DayResult::failed;
+      }
+      last_year_ = line.year;
+      // Months are counted from the first record on; records of the first
+      // skip_months months are passed over.
+      if (line.month != previous_month_) ++month_count_;
+      previous_month_ = line.month;
+      if (month_count_ <= policy_.skip_months) continue;
+      records_.push_back(HourlyRecord{line.temperature, stored_month(line.month, policy_.start_month), line.hour});
+    }
+    return DayResult::complete;
+  }
+
+  std::string_view path_;
+  const TemperatureReadPolicy& policy_;
+  const ReportError& report_error_;
+  std::vector<std::string> lines_;
+  size_t next_line_ = 0;
+  std::vector<HourlyRecord> records_;
+  int32_t last_year_ = 0;
+  int32_t previous_month_ = 0;  // no record read yet: the first record always counts
+  int32_t month_count_ = 0;
+};
+
+}  // namespace
+
+bool read_temperature_data(std::string_view path, const TemperatureReadPolicy& policy,
+                           const ReportError& report_error, std::vector<HourlyRecord>& records) {
+  return TemperatureFileReader(path, policy, report_error).read(records);
+}
+
+}  // namespace jpcp::inputs
