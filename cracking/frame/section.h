@@ -26,6 +26,11 @@ inline constexpr size_t distribution_capacity = 100;
 struct GradientDistributions {
   inputs::Table2D<float> daytime{distribution_capacity, 12};
   inputs::Table2D<float> nighttime{distribution_capacity, 12};
+  // Gradient level of each bin, deg F (0, 2, 4, ...).
+  std::array<float, distribution_capacity> daytime_levels{};
+  std::array<float, distribution_capacity> nighttime_levels{};
+  // 0.4 x the largest nonlinear top stress of the hourly series, psi.
+  float top_stress_shift = 0.0f;
 };
 
 struct MoistureWarping {
