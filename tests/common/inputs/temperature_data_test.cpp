@@ -85,6 +85,11 @@ TEST(TemperatureData, YearBlocksOf366And365DaysEndAtTheHeaderYear) {
   const Reading earlier = read(folder, text, cracking_policy(1));
   ASSERT_TRUE(earlier.ok);
   EXPECT_EQ(earlier.records.size(), size_t{(366 + 365) * 24});
+  // With the header year 2003 the first block of 366 days is the only one.
+  text.replace(0, text.find("2003"), header(2003));
+  const Reading first_block = read(folder, text, cracking_policy(1));
+  ASSERT_TRUE(first_block.ok);
+  EXPECT_EQ(first_block.records.size(), size_t{366 * 24});
 }
 
 TEST(TemperatureData, RecordsAreStoredWithTheirAnalysisMonthUntilTheFileEnds) {
