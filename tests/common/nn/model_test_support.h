@@ -16,7 +16,7 @@
 
 namespace jpcp::nn::testing {
 
-struct ModelSpec {
+struct ModelDefinition {
   int32_t ig1 = 0;
   int32_t ig2 = 0;
   std::vector<int32_t> ncoef;
@@ -27,52 +27,52 @@ struct ModelSpec {
 
 // Position in the file order of the coefficient with 0-based indices idx:
 // within each group the last dimension fastest, group 1 faster than group 2.
-inline size_t file_position(const ModelSpec& spec, const std::vector<int32_t>& idx) {
-  const size_t n = spec.ncoef.size();
-  const size_t g1 = static_cast<size_t>(spec.ig1);
+inline size_t file_position(const ModelDefinition& model, const std::vector<int32_t>& idx) {
+  const size_t n = model.ncoef.size();
+  const size_t g1 = static_cast<size_t>(model.ig1);
   size_t group1 = 0;
   size_t group1_size = 1;
   for (size_t d = 0; d < g1; ++d) {
-    group1 = group1 * static_cast<size_t>(spec.ncoef[d]) + static_cast<size_t>(idx[d]);
-    group1_size *= static_cast<size_t>(spec.ncoef[d]);
+    group1 = group1 * static_cast<size_t>(model.ncoef[d]) + static_cast<size_t>(idx[d]);
+    group1_size *= static_cast<size_t>(model.ncoef[d]);
   }
   size_t group2 = 0;
-  for (size_t d = g1; d < n; ++d) group2 = group2 * static_cast<size_t>(spec.ncoef[d]) + static_cast<size_t>(idx[d]);
+  for (size_t d = g1; d < n; ++d) group2 = group2 * static_cast<size_t>(model.ncoef[d]) + static_cast<size_t>(idx[d]);
   return group1 + group1_size * group2;
 }
 
 // Order-2 model with the given nodes per dimension; coefficient = f(nodes).
-inline ModelSpec linear_model(int32_t ig1, int32_t ig2, const std::vector<std::vector<float>>& nodes,
+inline ModelDefinition linear_model(int32_t ig1, int32_t ig2, const std::vector<std::vector<float>>& nodes,
                               const std::function<double(const std::vector<float>&)>& f) {
-  ModelSpec spec;
-  spec.ig1 = ig1;
-  spec.ig2 = ig2;
+  ModelDefinition model;
+  model.ig1 = ig1;
+  model.ig2 = ig2;
   size_t total = 1;
   for (const std::vector<float>& v : nodes) {
-    spec.ncoef.push_back(static_cast<int32_t>(v.size()));
-    spec.kord.push_back(2);
+    model.ncoef.push_back(static_cast<int32_t>(v.size()));
+    model.kord.push_back(2);
     std::vector<float> t = {v.front()};
     t.insert(t.end(), v.begin(), v.end());
     t.push_back(v.back());
-    spec.knots.push_back(t);
+    model.knots.push_back(t);
     total *= v.size();
   }
-  spec.coef.assign(total, 0.0f);
+  model.coef.assign(total, 0.0f);
   std::vector<int32_t> idx(nodes.size(), 0);
   std::vector<float> x(nodes.size());
   for (;;) {
     for (size_t d = 0; d < nodes.size(); ++d) x[d] = nodes[d][static_cast<size_t>(idx[d])];
-    spec.coef[file_position(spec, idx)] = static_cast<float>(f(x));
+    model.coef[file_position(model, idx)] = static_cast<float>(f(x));
     size_t d = 0;
-    while (d < nodes.size() && ++idx[d] == spec.ncoef[d]) idx[d++] = 0;
+    while (d < nodes.size() && ++idx[d] == model.ncoef[d]) idx[d++] = 0;
     if (d == nodes.size()) break;
   }
-  return spec;
+  return model;
 }
 
 // The model file text; long items are spread over lines of five values.
-inline std::string model_text(const ModelSpec& spec) {
-  std::string text = std::to_string(spec.ig1) + " " + std::to_string(spec.ig2) + "\n";
+inline std::string model_text(const ModelDefinition& model) {
+  std::string text = std::to_string(model.ig1) + " " + std::to_string(model.ig2) + "\n";
   auto item = [&](const auto& values) {
     for (size_t i = 0; i < values.size(); ++i) {
       text += i % 5 == 0 ? (i == 0 ? "" : "\n") : ", ";
@@ -83,10 +83,10 @@ inline std::string model_text(const ModelSpec& spec) {
     }
     text += "\n";
   };
-  item(spec.ncoef);
-  item(spec.kord);
-  for (const std::vector<float>& t : spec.knots) item(t);
-  item(spec.coef);
+  item(model.ncoef);
+  item(model.kord);
+  for (const std::vector<float>& t : model.knots) item(t);
+  item(model.coef);
   return text;
 }
 
@@ -109,7 +109,7 @@ class TempDir {
     out << contents;
     return file(name);
   }
-  std::string write(const std::string& name, const ModelSpec& spec) const { return write(name, model_text(spec)); }
+  std::string write(const std::string& name, const ModelDefinition& model) const { return write(name, model_text(model)); }
 
  private:
   std::filesystem::path path_;

@@ -19,7 +19,7 @@ namespace {
 
 using splines::testing::MessageCapture;
 using testing::linear_model;
-using testing::ModelSpec;
+using testing::ModelDefinition;
 using testing::padded;
 using testing::TempDir;
 
@@ -150,24 +150,24 @@ TEST(NnEval33Kernel, ThreePassesInPassOuterMiddlePointOrder) {
 TEST(NnEval32Grid, StagesAgreeExactlyWithTheGridEvaluators) {
   std::mt19937 random(17);
   std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-  ModelSpec spec;
-  spec.ig1 = 3;
-  spec.ig2 = 2;
-  spec.ncoef = {5, 6, 7, 4, 5};
-  spec.kord = {4, 3, 4, 2, 4};
+  ModelDefinition model;
+  model.ig1 = 3;
+  model.ig2 = 2;
+  model.ncoef = {5, 6, 7, 4, 5};
+  model.kord = {4, 3, 4, 2, 4};
   size_t total = 1;
   for (size_t d = 0; d < 5; ++d) {
     std::vector<float> t;
-    const int32_t n = spec.ncoef[d], k = spec.kord[d];
+    const int32_t n = model.ncoef[d], k = model.kord[d];
     for (int32_t i = 0; i < n + k; ++i) {
       t.push_back(static_cast<float>(std::clamp(i - k + 1, 0, n - k + 1)) * (1.0f + 0.1f * static_cast<float>(d)));
     }
-    spec.knots.push_back(t);
+    model.knots.push_back(t);
     total *= static_cast<size_t>(n);
   }
-  for (size_t i = 0; i < total; ++i) spec.coef.push_back(u(random));
+  for (size_t i = 0; i < total; ++i) model.coef.push_back(u(random));
   TempDir dir;
-  const std::string file = dir.write("cubic32.dat", spec);
+  const std::string file = dir.write("cubic32.dat", model);
   const float x1 = 0.7f, x2 = 1.9f, x3 = 2.2f, x4 = 1.3f, x5 = 0.4f;
   float staged = 0.0f;
   nn_eval_32_grid(padded(file), 1, 1, 1, 1, x1, std::vector<float>{x2}, std::vector<float>{x3},
@@ -176,12 +176,12 @@ TEST(NnEval32Grid, StagesAgreeExactlyWithTheGridEvaluators) {
   const size_t group1 = 5 * 6 * 7;
   std::vector<float> work(4 * 5);
   for (size_t k = 0; k < work.size(); ++k) {
-    const std::span<const float> block(spec.coef.data() + k * group1, group1);
+    const std::span<const float> block(model.coef.data() + k * group1, group1);
     splines::BS3GD(0, 0, 0, 1, std::vector<float>{x3}, 1, std::vector<float>{x2}, 1, std::vector<float>{x1}, 4, 3, 4,
-                   spec.knots[2], spec.knots[1], spec.knots[0], 7, 6, 5, block, std::span<float>(&work[k], 1), 1, 1);
+                   model.knots[2], model.knots[1], model.knots[0], 7, 6, 5, block, std::span<float>(&work[k], 1), 1, 1);
   }
   float direct = 0.0f;
-  splines::BS2GD(0, 0, 1, std::vector<float>{x5}, 1, std::vector<float>{x4}, 4, 2, spec.knots[4], spec.knots[3], 5, 4,
+  splines::BS2GD(0, 0, 1, std::vector<float>{x5}, 1, std::vector<float>{x4}, 4, 2, model.knots[4], model.knots[3], 5, 4,
                  work, std::span<float>(&direct, 1), 1);
   EXPECT_EQ(staged, direct);
   EXPECT_NE(direct, 0.0f);
