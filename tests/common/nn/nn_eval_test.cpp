@@ -206,6 +206,24 @@ TEST(NnEval32Grid, CoordinateOutsideTheKnotRangeWarnsAndGivesZero) {
       << capture.written();
 }
 
+TEST(NnEval32Grid, TooFewCoefficientsForTheOrderStopInTheGridEvaluator) {
+  ModelDefinition model = linear_model(3, 2, nodes5, f5);
+  model.kord[1] = 5;  // dimension 2 has 4 coefficients
+  model.knots[1].insert(model.knots[1].end(), 3, 2.0f);
+  TempDir dir;
+  const std::string file = dir.write("bad_order.dat", model);
+  std::vector<float> out(1, -1.0f);
+  MessageCapture capture;
+  nn_eval_32_grid(padded(file), 1, 1, 1, 1, 0.5f, std::vector<float>{0.0f}, std::vector<float>{12.0f},
+                  std::vector<float>{0.5f}, std::vector<float>{1.0f}, out);
+  EXPECT_TRUE(splines::testing::block_says(capture.stop(), "TERMINAL ERROR 5 from BS3GD",
+                                           "The number of coefficients of the spline in the Y direction must be at "
+                                           "least as large as the order of the spline in the Y direction while "
+                                           "NYCOEF = 4 and KYORD = 5 are given."))
+      << capture.stop();
+  EXPECT_EQ(out[0], -1.0f);
+}
+
 TEST(NnEval, CountsOfZeroGiveNoResults) {
   TempDir dir;
   const std::string m32 = dir.write("m32.dat", linear_model(3, 2, nodes5, f5));
