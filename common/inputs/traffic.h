@@ -44,7 +44,9 @@ bool read_axle_files(const std::array<std::string, axle_type_count>& paths, cons
 void write_traffic_summaries(const AxleTraffic& traffic, std::string_view results_folder);
 
 // The hourly traffic file: 24 percentages of daily traffic. False when they
-// cannot be read (the caller reports).
+// cannot be read (the caller reports, with hourly_traffic_read_message).
+inline constexpr std::string_view hourly_traffic_read_message = "Read error: hourly traffic distribution file.";
+
 bool read_hourly_percentages(std::string_view path, std::array<float, 24>& percentages);
 
 }  // namespace jpcp::inputs

@@ -1,0 +1,77 @@
+#include "faulting/inputs/fault_season_pattern.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "common/text/free_form_reader.h"
+
+namespace jpcp::faulting {
+
+namespace {
+
+constexpr int32_t months_of_twenty_years = 240;
+// Ages (months) of records 2..19: the month ends of the first year, then
+// 2, 3, 4, 5, 10 and 20 years.
+constexpr std::array<int32_t, 18> fixed_ages = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 24, 36, 48, 60, 120, 240};
+
+bool report_failure(text::ReadStatus status, std::string_view data_message, const inputs::ReportError& report_error) {
+  if (status == text::ReadStatus::ok) return false;
+  report_error(status == text::ReadStatus::end_of_file ? inputs::season_eof_message : data_message);
+  return true;
+}
+
+// The monthly properties are a cubic spline through (age, value): two
+// records of the same age (the free first or last one repeating a fixed
+// age) leave it undefined.
+bool ages_distinct(std::vector<int32_t> ages) {
+  std::sort(ages.begin(), ages.end());
+  return std::adjacent_find(ages.begin(), ages.end()) == ages.end();
+}
+
+}  // namespace
+
+int32_t pcc_table_points(int32_t n_months) { return n_months <= months_of_twenty_years ? 19 : 20; }
+
+bool pcc_ages_valid(const std::vector<int32_t>& ages) {
+  for (size_t r = 0; r < fixed_ages.size() && r + 1 < ages.size(); ++r) {
+    if (ages[r + 1] != fixed_ages[r]) return false;
+  }
+  return ages_distinct(ages);
+}
+
+bool read_fault_season_pattern(std::string_view path, int32_t n_months, const inputs::ReportError& report_error,
+                               FaultSeasonPattern& pattern) {
+  text::FreeFormReader reader;
+  reader.open(std::string(path));  // a missing file reads as an empty one: end of file
+
+  FaultSeasonPattern result;
+  if (report_failure(inputs::read_typical_year_values(reader, result.calendar), inputs::season_typical_year_message,
+                     report_error)) {
+    return false;
+  }
+  // The fourth line stands where the PCC modulus file has its leading integer.
+  if (report_failure(reader.skip_line(), inputs::season_typical_year_message, report_error)) return false;
+
+  const auto count = static_cast<size_t>(pcc_table_points(n_months));
+  PccPropertyTable& table = result.pcc;
+  table.age.assign(count, 0);
+  table.mr.assign(count, 0.0f);
+  table.e.assign(count, 0.0f);
+  std::vector<text::ReadTarget> targets;
+  targets.reserve(3 * count);
+  for (size_t r = 0; r < count; ++r) {
+    targets.emplace_back(&table.age[r]);
+    targets.emplace_back(&table.mr[r]);
+    targets.emplace_back(&table.e[r]);
+  }
+  if (report_failure(reader.read(targets), inputs::season_pcc_message, report_error)) return false;
+  if (!pcc_ages_valid(table.age)) {
+    report_error(inputs::season_pcc_message);
+    return false;
+  }
+  pattern = std::move(result);
+  return true;
+}
+
+}  // namespace jpcp::faulting

@@ -1,0 +1,3 @@
+#include "faulting/frame/run_frame.h"
+
+int main(int argc, char** argv) { return jpcp::faulting::run(argc, argv); }
