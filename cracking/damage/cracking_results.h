@@ -15,7 +15,9 @@ inline constexpr std::array<std::string_view, 12> month_names = {
     "January   ", "February  ", "March     ", "April     ", "May       ", "June      ",
     "July      ", "August    ", "September ", "October   ", "November  ", "December  "};
 
-// analysis_index: 1-based index of the analysis (calibration value).
+// Reads section.damage. analysis_index: 1-based index of the analysis
+// (calibration value). False when an error was reported (a value that is not
+// finite); the run then ends.
 bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t analysis_index);
 
 }  // namespace jpcp::cracking

@@ -13,6 +13,7 @@
 #include "common/inputs/table.h"
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
+#include "cracking/damage/damage_tables.h"
 
 namespace jpcp::cracking {
 
@@ -55,6 +56,10 @@ struct CrackingSection {
   GradientDistributions unbonded;
   GradientDistributions bonded;
   int32_t nighttime_bin_count = static_cast<int32_t>(nighttime_bins);
+
+  // Damage added by every month of the analysis, filled by the damage
+  // routines and turned into cracking by the cracking prediction.
+  DamageTables damage;
 
   bool two_case() const { return general.interface_switch >= 12; }
 };
