@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "common/splines/csiez.h"
+#include "common/splines/spline_values.h"
 
 namespace jpcp::cracking {
 
@@ -19,19 +19,13 @@ void hourly_gradient_distribution(std::span<float> F, std::span<const float> S,
   std::vector<float> magnitude(hours.size());
   for (size_t h = 0; h < hours.size(); ++h) magnitude[h] = std::min(std::fabs(hours[h].gradient), levels[L - 1]);
 
-  // The table's spline at every distinct magnitude (the interpolant takes
-  // distinct points; the value at a point does not depend on the others).
-  std::vector<float> distinct = magnitude;
-  std::sort(distinct.begin(), distinct.end());
-  distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-  std::vector<float> table_stress(distinct.size());
-  splines::CSIEZ(static_cast<int32_t>(L), levels, S, static_cast<int32_t>(distinct.size()), distinct, table_stress);
+  // The month's stress-versus-gradient spline at every hour's magnitude.
+  std::vector<float> table_stress(hours.size());
+  splines::cubic_spline_values(levels, S, magnitude, table_stress);
 
   for (size_t h = 0; h < hours.size(); ++h) {
     if (magnitude[h] < levels[0]) continue;
-    const size_t at = static_cast<size_t>(std::lower_bound(distinct.begin(), distinct.end(), magnitude[h]) -
-                                          distinct.begin());
-    const float s = table_stress[at] + nonlinear_stress[static_cast<size_t>(hours[h].record)];
+    const float s = table_stress[h] + nonlinear_stress[static_cast<size_t>(hours[h].record)];
     if (s <= S[0]) continue;
     // k: smallest level from the second on whose stress reaches s (0-based here).
     size_t k = 1;
