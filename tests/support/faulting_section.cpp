@@ -33,7 +33,7 @@ FaultingSectionInputs::FaultingSectionInputs() {
     const double mean = 55.0 - 25.0 * std::cos(2.0 * pi * (calendar_month - 1) / 12.0);
     const double swing = std::sin(2.0 * pi * (hour - 9) / 24.0);
     for (int z = 0; z < 11; ++z) {
-      t[static_cast<size_t>(z)] = static_cast<float>(mean + 12.0 * swing * (10 - z) / 10.0 + 0.5 * z);
+      t[static_cast<size_t>(z)] = static_cast<float>(mean + 12.0 * swing * (10 - z) / 10.0 - 0.3 * z);
     }
     return t;
   };
