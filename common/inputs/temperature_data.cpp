@@ -110,7 +110,7 @@ class TemperatureFileReader {
   // table, ends the reading normally (records of a partial day are kept).
   DayResult read_day() {
     for (int32_t hour = 0; hour < static_cast<int32_t>(hours_per_day); ++hour) {
-      if (next_line_ >= lines_.size() || records_.size() >= policy_.capacity) return DayResult::end_of_reading;
+      if (only_blank_lines_left() || records_.size() >= policy_.capacity) return DayResult::end_of_reading;
       RecordLine line;
       if (!parse_record(lines_[next_line_++], line)) {
         report_error_(temperature_format_message);
@@ -129,6 +129,15 @@ class TemperatureFileReader {
       records_.push_back(HourlyRecord{line.temperature, stored_month(line.month, policy_.start_month), line.hour});
     }
     return DayResult::complete;
+  }
+
+  // Blank lines after the last record (often left by editors) end the file;
+  // a blank line between records is still a format error.
+  bool only_blank_lines_left() const {
+    for (size_t i = next_line_; i < lines_.size(); ++i) {
+      if (lines_[i].find_first_not_of(" \t") != std::string::npos) return false;
+    }
+    return true;
   }
 
   std::string_view path_;

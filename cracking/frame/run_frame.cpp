@@ -192,7 +192,8 @@ bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFor
   if (run.calibration_mode) {
     run.summary_path = platform::join(run.results_folder, argv[4]);
     if (platform::create_output(run.summary_file, run.summary_path)) {
-      run.summary_file << text::FreeFormLine().text(summary_header).str() << '\n';
+      // Flushed at once: a stop of the run must not lose what was written.
+      run.summary_file << text::FreeFormLine().text(summary_header).str() << std::endl;
     }
     run.bgcal = read_bgcal(platform::join(run.source_folder, bgcal_file_name));
   }

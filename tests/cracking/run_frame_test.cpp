@@ -122,6 +122,7 @@ TEST_F(CrackingRun, ShortCommandLinePrintsUsageAndExitsTwo) {
 
 TEST_F(CrackingRun, CalibrationModeWritesTheSummaryHeaderAndAppliesANegativeBgcal) {
   CrackingSectionInputs inputs;
+  inputs.years = 2;
   inputs.calibration_values = {12, 15};
   inputs.observation_ages = {5};
   write_cracking_section(source_.path(), inputs);
@@ -129,7 +130,11 @@ TEST_F(CrackingRun, CalibrationModeWritesTheSummaryHeaderAndAppliesANegativeBgca
   write_file(source_.path() / "BGCal.txt", "-12.5\n");
   RunResult r = run({"summary.csv"});
   EXPECT_EQ(r.exit_status, 0) << r.console;
-  EXPECT_EQ(read_file(result("summary.csv")), "      Section,     Age,     BU,       TD,       CR\n");
+  const auto summary = read_lines(result("summary.csv"));
+  ASSERT_EQ(summary.size(), 3u);  // the header and one line per analysis at the one observation age
+  EXPECT_EQ(summary[0], "      Section,     Age,     BU,       TD,       CR");
+  EXPECT_EQ(summary[1].substr(0, 14), "JPCPL12,  5.0,");
+  EXPECT_EQ(summary[2].substr(0, 14), "JPCPL15,  5.0,");
   EXPECT_EQ(r.console, " JPCP:  BTG = -12.50000\n");
 
   write_file(source_.path() / "BGCal.txt", "3\n");  // zero or more keeps the section's own gradient
@@ -148,8 +153,8 @@ TEST_F(CrackingRun, OutsideCalibrationModeNoSummaryOrBgcalIsTouched) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(results_.path())) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"ESALs.txt", "LTemp_JPCP.csv", "Progress.tmp", "Traff.csv",
-                                             "VersionCracking.txt"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"ESALs.txt", "JPCP_Cracking.csv", "LTemp_JPCP.csv", "Progress.tmp",
+                                             "StressResults.csv", "Traff.csv", "VersionCracking.txt"}));
 }
 
 TEST_F(CrackingRun, UnreadableHourlyTrafficAndOverlongDesignLife) {

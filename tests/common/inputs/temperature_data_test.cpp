@@ -158,9 +158,18 @@ TEST(TemperatureData, LinesThatDoNotFitTheFormat) {
   EXPECT_EQ(message_for(bad_header + day_records(2001, 1, 1)), std::vector<std::string>{invalid});
 
   // Months outside 1..12 would index the monthly tables out of range; a
-  // blank line reads as month 0.
+  // blank line between records reads as month 0.
   EXPECT_EQ(message_for(header(2000) + record(2001, 13, 1, 0)), std::vector<std::string>{invalid});
-  EXPECT_EQ(message_for(header(2000) + day_records(2001, 1, 1) + "\n"), std::vector<std::string>{invalid});
+  EXPECT_EQ(message_for(header(2000) + day_records(2001, 1, 1) + "\n" + day_records(2001, 1, 2)),
+            std::vector<std::string>{invalid});
+}
+
+TEST(TemperatureData, BlankLinesAfterTheLastRecordEndTheFile) {
+  TempFolder folder;
+  const Reading r = read(folder, header(2000) + day_records(2001, 1, 1) + "\n  \r\n\n", cracking_policy(1));
+  EXPECT_TRUE(r.ok);
+  EXPECT_TRUE(r.messages.empty());
+  EXPECT_EQ(r.records.size(), 24u);
 }
 
 TEST(TemperatureData, FileEndingInTheHeaderNamesThePathIn260Characters) {
