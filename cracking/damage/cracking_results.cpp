@@ -9,7 +9,7 @@
 #include "common/inputs/season_pattern.h"
 #include "common/inputs/table.h"
 #include "common/platform/paths.h"
-#include "common/splines/csiez.h"
+#include "common/splines/spline_values.h"
 #include "common/text/fixed_format.h"
 #include "cracking/results/result_files.h"
 
@@ -205,16 +205,19 @@ bool write_calibration_summary(RunContext& run, const CrackingSection& section, 
                                const TransferCoefficients& coefficients, float offset) {
   const std::vector<float>& ages = section.general.observation_ages;
   if (ages.empty()) return true;
-  const auto count = static_cast<int32_t>(ages.size());
 
-  std::vector<float> year_numbers(static_cast<size_t>(years));
-  for (size_t row = 0; row < year_numbers.size(); ++row) year_numbers[row] = yearly(row, 0);
+  // A one-year analysis has a single point to interpolate; the damage of
+  // the unloaded pavement at age 0 makes it a line. Repeated observation
+  // ages are allowed.
+  const size_t first = years == 1 ? 1 : 0;
+  std::vector<float> year_numbers(first + static_cast<size_t>(years), 0.0f);
+  for (size_t row = 0; row < static_cast<size_t>(years); ++row) year_numbers[first + row] = yearly(row, 0);
   std::array<std::vector<float>, damage_component_count> at_age;
-  std::vector<float> cumulative(static_cast<size_t>(years));
+  std::vector<float> cumulative(year_numbers.size(), 0.0f);
   for (size_t c = 0; c < damage_component_count; ++c) {
-    for (size_t row = 0; row < cumulative.size(); ++row) cumulative[row] = yearly(row, c + 1);
+    for (size_t row = 0; row < static_cast<size_t>(years); ++row) cumulative[first + row] = yearly(row, c + 1);
     at_age[c].assign(ages.size(), 0.0f);
-    splines::CSIEZ(years, year_numbers, cumulative, count, ages, at_age[c]);
+    splines::cubic_spline_values(year_numbers, cumulative, ages, at_age[c]);
   }
 
   const float calibration_value = section.general.calibration_values[static_cast<size_t>(analysis_index - 1)];

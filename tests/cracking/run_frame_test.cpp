@@ -143,6 +143,20 @@ TEST_F(CrackingRun, CalibrationModeWritesTheSummaryHeaderAndAppliesANegativeBgca
   EXPECT_EQ(r.console, " JPCP:  BTG = -10.00000\n");
 }
 
+TEST_F(CrackingRun, OneYearCalibrationRunInterpolatesFromAgeZero) {
+  CrackingSectionInputs inputs;
+  inputs.calibration_values = {15};
+  inputs.observation_ages = {0.5, 0.5, 1};  // repeated ages are allowed
+  write_cracking_section(source_.path(), inputs);
+  write_file(source_.path() / "FileList.txt", "NULL\n");
+  const RunResult r = run({"summary.csv"});
+  EXPECT_EQ(r.exit_status, 0) << r.console;
+  const auto summary = read_lines(result("summary.csv"));
+  ASSERT_EQ(summary.size(), 4u);
+  EXPECT_EQ(summary[1], summary[2]);
+  EXPECT_EQ(summary[1].substr(0, 14), "JPCPL15,  0.5,");
+}
+
 TEST_F(CrackingRun, OutsideCalibrationModeNoSummaryOrBgcalIsTouched) {
   write_cracking_section(source_.path(), CrackingSectionInputs());
   write_file(source_.path() / "FileList.txt", "NULL\n");
