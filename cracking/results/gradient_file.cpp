@@ -6,6 +6,7 @@
 #include "common/inputs/season_pattern.h"
 #include "common/platform/paths.h"
 #include "common/text/fixed_format.h"
+#include "cracking/results/result_files.h"
 
 namespace jpcp::cracking {
 
@@ -17,7 +18,6 @@ constexpr std::string_view csv_extension = ".csv";
 constexpr std::string_view daytime_title = "Daytime gradients";
 constexpr std::string_view nighttime_title = "Nighttime gradients";
 constexpr std::string_view header_title = "Temperature";
-constexpr std::string_view refusing_to_share = "Excel is refusing to share: ";
 
 std::string month_header(int32_t start_month) {
   std::string line(header_title);
