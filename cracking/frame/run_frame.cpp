@@ -34,7 +34,6 @@ constexpr std::string_view file_list_name = "FileList.txt";
 constexpr std::string_view response_file_name = "Response.txt";
 constexpr std::string_view file_list_missing_message =
     "The following input file could not be opened: FileList.txt";
-constexpr std::string_view hourly_traffic_message = "Read error: hourly traffic distribution file.";
 constexpr std::string_view version_file_name = "VersionCracking.txt";
 constexpr std::string_view version_line = "VERSION=5 DATE=1/04/2013 AUTHOR=TEMBRA";
 constexpr std::string_view results_folder_message = "The error file could not be created: ";
@@ -102,7 +101,7 @@ bool read_traffic(RunContext& run, CrackingSection& section) {
 bool read_hourly_traffic(RunContext& run, CrackingSection& section) {
   std::array<float, 24> percentages{};
   if (!inputs::read_hourly_percentages(section.input_set.files[inputs::hourly_traffic_file], percentages)) {
-    run.report_error(hourly_traffic_message);
+    run.report_error(inputs::hourly_traffic_read_message);
     return false;
   }
   section.hourly_traffic_weight = hourly_traffic_weights(percentages);
