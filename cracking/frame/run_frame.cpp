@@ -6,6 +6,7 @@
 
 #include "common/inputs/general_input.h"
 #include "common/inputs/input_set.h"
+#include "common/inputs/response_switch.h"
 #include "common/inputs/nn_info.h"
 #include "common/inputs/season_pattern.h"
 #include "common/inputs/temperature_data.h"
@@ -45,15 +46,6 @@ float read_bgcal(std::string_view path) {
   float value = bgcal_default;
   if (!reader.open(std::string(path)) || reader.read_values(value) != text::ReadStatus::ok) return bgcal_default;
   return value;
-}
-
-// Response.txt holds one integer; the switch is that value plus one, 0 when
-// the file is absent or unreadable.
-int32_t read_response_switch(std::string_view path) {
-  text::FreeFormReader reader;
-  int32_t value = 0;
-  if (!reader.open(std::string(path)) || reader.read_values(value) != text::ReadStatus::ok) return 0;
-  return value + 1;
 }
 
 void write_version_file(const RunContext& run) {
@@ -209,7 +201,7 @@ bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFor
     run.report_error(file_list_missing_message);
     return false;
   }
-  run.response_switch = read_response_switch(platform::join(run.source_folder, response_file_name));
+  run.response_switch = inputs::read_response_switch(platform::join(run.source_folder, response_file_name));
   run.report_progress(0.0f);
   return true;
 }

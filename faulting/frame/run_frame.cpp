@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/inputs/input_set.h"
+#include "common/inputs/response_switch.h"
 #include "common/platform/paths.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
@@ -55,15 +56,6 @@ const inputs::InputSetLayout& faulting_input_set_layout() {
   return layout;
 }
 
-// Response.txt holds one integer; the switch is that value plus one, 0 when
-// the file is absent or unreadable.
-int32_t read_response_switch(std::string_view path) {
-  text::FreeFormReader reader;
-  int32_t value = 0;
-  if (!reader.open(std::string(path)) || reader.read_values(value) != text::ReadStatus::ok) return 0;
-  return value + 1;
-}
-
 void write_version_file(const RunContext& run) {
   std::ofstream version;
   if (platform::create_output(version, platform::join(run.results_folder(), version_file_name))) {
@@ -87,7 +79,7 @@ bool start_run(RunContext& run, const char* const* argv, text::FreeFormReader& f
     run.report_error(file_list_missing_message);
     return false;
   }
-  run.response_switch = read_response_switch(platform::join(run.source_folder, response_file_name));
+  run.response_switch = inputs::read_response_switch(platform::join(run.source_folder, response_file_name));
   platform::create_output(run.detail_file, platform::join(run.results_folder(), detail_file_name));
   platform::create_output(run.summary_file, platform::join(run.results_folder(), summary_file_name));
   write_version_file(run);
