@@ -166,20 +166,20 @@ inline double curl_grid_value(double L, double l, double phi) {
 inline std::vector<DemoModel> cracking_demo_models() {
   std::vector<DemoModel> list;
   const GridSpec bottom{3, 2,
-                        {nodes(8, 30, 5), nodes(1.5, 14.5, 9), nodes(0, 24, 6), nodes(0, 90, 7), nodes(0, 5, 5)},
+                        {nodes(8, 30, 5), nodes(1.0, 14.5, 10), nodes(0, 24, 6), nodes(0, 90, 7), nodes(0, 5, 5)},
                         {4, 4, 4, 4, 4}};
   list.push_back({"bottom_single.ttt", bottom, [](const Inputs& x) { return demo::bottom_up_stress(x, false); }});
   list.push_back({"bottom_tandem.ttt", bottom, [](const Inputs& x) { return demo::bottom_up_stress(x, true); }});
   list.push_back({"edge_tire.ttt",
                   {3, 2,
-                   {nodes(0, 100, 5), nodes(0, 40, 7), nodes(4, 12, 5), nodes(0.2, 2.6, 7), nodes(8, 50, 9)},
+                   {nodes(0, 100, 5), nodes(0, 40, 7), nodes(4, 12, 5), nodes(0.2, 2.6, 7), nodes(4, 32, 9)},
                    {4, 4, 4, 4, 4}},
                   demo::edge_tire_stress});
   list.push_back({"adjacent_axle.ttt",
-                  {2, 2, {nodes(8, 50, 9), nodes(0, 120, 12), nodes(30, 80, 7), nodes(0, 100, 6)}, {4, 4, 4, 4}},
+                  {2, 2, {nodes(4, 32, 9), nodes(0, 120, 12), nodes(30, 80, 7), nodes(0, 100, 6)}, {4, 4, 4, 4}},
                   demo::adjacent_axle_stress});
   const GridSpec top{3, 3,
-                     {nodes(5, 55, 5), nodes(22.5, 80, 8), nodes(-10, 50, 7), nodes(0, 3.5, 5), nodes(0, 40, 6),
+                     {nodes(5, 55, 5), nodes(22.5, 110, 9), nodes(-10, 50, 7), nodes(0, 3.5, 5), nodes(0, 40, 6),
                       nodes(0, 30, 5)},
                      {4, 4, 4, 4, 4, 4}};
   for (size_t r = 0; r < demo::top_down_slab_ft.size(); ++r) {
@@ -200,7 +200,7 @@ inline constexpr std::array<double, 5> faulting_node_spacings_ft = {12, 15, 21, 
 inline std::vector<DemoModel> faulting_demo_models() {
   std::vector<DemoModel> list;
   const GridSpec grid{3, 3,
-                      {nodes(22.5, 100, 7), nodes(0, 100, 4), nodes(0, 100, 6), nodes(0, 60, 6), nodes(0, 4, 5),
+                      {nodes(22.5, 120, 7), nodes(0, 100, 4), nodes(0, 100, 6), nodes(0, 60, 6), nodes(0, 4, 5),
                        nodes(0, 48, 6)},
                       {4, 4, 4, 4, 4, 4}};
   const std::array<const char*, 3> axle_names = {"single", "tandem", "tridem"};
