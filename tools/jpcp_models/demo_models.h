@@ -48,6 +48,15 @@ inline std::vector<float> nodes(double lo, double hi, int count) {
   return v;
 }
 
+// Geometrically spaced nodes, for inputs whose responses vary like powers.
+inline std::vector<float> geometric_nodes(double lo, double hi, int count) {
+  std::vector<float> v;
+  for (int i = 0; i < count; ++i) v.push_back(static_cast<float>(lo * std::pow(hi / lo, double(i) / (count - 1))));
+  v.front() = static_cast<float>(lo);
+  v.back() = static_cast<float>(hi);
+  return v;
+}
+
 namespace demo {
 
 // Contact radius of a dual wheel set in the load models that carry no tire
@@ -172,14 +181,14 @@ inline std::vector<DemoModel> cracking_demo_models() {
   list.push_back({"bottom_tandem.ttt", bottom, [](const Inputs& x) { return demo::bottom_up_stress(x, true); }});
   list.push_back({"edge_tire.ttt",
                   {3, 2,
-                   {nodes(0, 100, 5), nodes(0, 40, 7), nodes(4, 12, 5), nodes(0.2, 2.6, 7), nodes(4, 32, 9)},
+                   {nodes(0, 100, 5), nodes(0, 40, 7), nodes(4, 12, 5), geometric_nodes(0.2, 2.6, 7), geometric_nodes(4, 32, 10)},
                    {4, 4, 4, 4, 4}},
                   demo::edge_tire_stress});
   list.push_back({"adjacent_axle.ttt",
-                  {2, 2, {nodes(4, 32, 9), nodes(0, 120, 12), nodes(30, 80, 7), nodes(0, 100, 6)}, {4, 4, 4, 4}},
+                  {2, 2, {geometric_nodes(4, 32, 10), nodes(0, 120, 12), nodes(30, 80, 7), nodes(0, 100, 6)}, {4, 4, 4, 4}},
                   demo::adjacent_axle_stress});
   const GridSpec top{3, 3,
-                     {nodes(5, 55, 5), nodes(22.5, 110, 9), nodes(-10, 50, 7), nodes(0, 3.5, 5), nodes(0, 40, 6),
+                     {nodes(5, 55, 5), geometric_nodes(22.5, 110, 10), std::vector<float>{-10, -5, 0, 5, 10, 20, 35, 50}, nodes(0, 3.5, 5), nodes(0, 40, 6),
                       nodes(0, 30, 5)},
                      {4, 4, 4, 4, 4, 4}};
   for (size_t r = 0; r < demo::top_down_slab_ft.size(); ++r) {
@@ -200,7 +209,7 @@ inline constexpr std::array<double, 5> faulting_node_spacings_ft = {12, 15, 21, 
 inline std::vector<DemoModel> faulting_demo_models() {
   std::vector<DemoModel> list;
   const GridSpec grid{3, 3,
-                      {nodes(22.5, 120, 7), nodes(0, 100, 4), nodes(0, 100, 6), nodes(0, 60, 6), nodes(0, 4, 5),
+                      {geometric_nodes(22.5, 120, 7), nodes(0, 100, 4), nodes(0, 100, 6), nodes(0, 60, 6), nodes(0, 4, 5),
                        nodes(0, 48, 6)},
                       {4, 4, 4, 4, 4, 4}};
   const std::array<const char*, 3> axle_names = {"single", "tandem", "tridem"};

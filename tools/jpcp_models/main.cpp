@@ -41,7 +41,7 @@ demo-faulting DIR
 
 The demonstration models are for demonstration and testing, not for design.
 They interpolate closed-form slab-on-dense-liquid responses (see
-tools/README.md for formulas, inputs, units and ranges).
+tools/jpcp_models/README.md for formulas, inputs, units and ranges).
 )";
 
 bool parse_int_list(const std::string& text, std::vector<int32_t>& out) {
