@@ -15,6 +15,7 @@ set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root" || exit 1
+tools/install-deps.sh example || exit 1
 build=${JPCP_BUILD_DIR:-build}
 out=${JPCP_EXAMPLE_OUT:-out/example}
 read -r -a example_args <<<"${JPCP_EXAMPLE_ARGS:-}"
