@@ -9,10 +9,15 @@
 set -euo pipefail
 
 # What each package is for is said in the README ("Dependencies").
-example_packages=(cmake g++ make)
+example_packages=(
+  cmake g++ make
+  python3-pandas python3-matplotlib # the example's HTML report
+)
 tests_packages=(
   "${example_packages[@]}"
   libgtest-dev libbenchmark-dev # C++ unit tests and benchmarks
+  pandoc                        # manual pages from docs/man
+  dpkg-dev file                 # cpack's .deb: library dependencies (dpkg-shlibdeps)
 )
 
 want=()
