@@ -7,11 +7,20 @@
 set(revision "")
 find_program(GIT_EXECUTABLE git)
 if(GIT_EXECUTABLE)
-  execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --short=10 HEAD
-    WORKING_DIRECTORY ${SOURCE_DIR} OUTPUT_VARIABLE revision
+  # Only the source tree's own checkout counts, not a repository that merely
+  # contains an unpacked source archive.
+  execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --show-toplevel
+    WORKING_DIRECTORY ${SOURCE_DIR} OUTPUT_VARIABLE top
     OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE git_status)
-  if(NOT git_status EQUAL 0)
-    set(revision "")
+  get_filename_component(top "${top}" REALPATH)
+  get_filename_component(source "${SOURCE_DIR}" REALPATH)
+  if(git_status EQUAL 0 AND top STREQUAL source)
+    execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --short=10 HEAD
+      WORKING_DIRECTORY ${SOURCE_DIR} OUTPUT_VARIABLE revision
+      OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE git_status)
+    if(NOT git_status EQUAL 0)
+      set(revision "")
+    endif()
   endif()
 endif()
 set(text "// Written by the build (cmake/version.cmake); not a source file.\n")

@@ -65,12 +65,15 @@ if [ -n "$root" ]; then
       -e 's#^\[ *([0-9]+)%\] Linking CXX executable (.*)$#  [\1%] linking \2#p' \
       -e 's#^\[([0-9]+/[0-9]+)\] Building CXX object CMakeFiles/[^/]+\.dir/(.*)\.o$#  [\1] \2#p'
   }
-  for target in "${programs[@]}"; do
-    if ! cmake --build "$build" -j"$jobs" --target "$target" 2>&1 | tee "$log" | progress; then
-      grep -E -m 12 'error|Error' "$log"
-      fail "$target does not build"
-    fi
-  done
+  if ! cmake --build "$build" -j"$jobs" --target "${programs[@]}" 2>&1 | tee "$log" | progress; then
+    # Find out which programs do not build, and show why.
+    for target in "${programs[@]}"; do
+      if ! cmake --build "$build" -j"$jobs" --target "$target" >"$log" 2>&1; then
+        grep -E -m 12 'error|Error' "$log"
+        fail "$target does not build"
+      fi
+    done
+  fi
   rm -f "$log"
   say "built in $(elapsed "$started" "$(now)")"
 else
