@@ -13,6 +13,8 @@ example_packages=(cmake g++ make)
 tests_packages=(
   "${example_packages[@]}"
   libgtest-dev libbenchmark-dev # C++ unit tests and benchmarks
+  parallel python3-tqdm         # jpcp batch: local engine and its progress bar
+  slurm-wlm munge               # jpcp batch: the Slurm engine's test cluster
 )
 
 want=()
