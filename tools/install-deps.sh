@@ -13,6 +13,7 @@ example_packages=(cmake g++ make)
 tests_packages=(
   "${example_packages[@]}"
   libgtest-dev libbenchmark-dev # C++ unit tests and benchmarks
+  python3-pandas python3-numpy python3-matplotlib python3-pytest chromium # Python package, its tests and report rendering
   parallel python3-tqdm         # jpcp batch: local engine and its progress bar
   slurm-wlm munge               # jpcp batch: the Slurm engine's test cluster
 )

@@ -93,6 +93,22 @@ def find_cracking_source(results_folder: Path, name: str, candidates=()) -> Path
     return None
 
 
+def _stopped_run_source(results_folder: Path, with_results: set) -> Path | None:
+    """The source folder of a run that left no section results: the
+    results folder itself, else the one folder beside it (preferring one
+    whose name begins the results folder's name, as cracking and
+    cracking-results) whose sections have no results anywhere."""
+    if listed_sections(results_folder):
+        return results_folder
+    parent = results_folder.parent
+    beside = [p for p in sorted(parent.iterdir()) if p.is_dir() and p != results_folder] if parent.is_dir() else []
+    candidates = [p for p in beside if listed_sections(p) and not set(listed_sections(p)) & with_results]
+    prefixed = [p for p in candidates if results_folder.name.startswith(p.name)]
+    if len(prefixed) == 1:
+        return prefixed[0]
+    return candidates[0] if len(candidates) == 1 else None
+
+
 def find_sections(folders) -> list[SectionRef]:
     """Every section found in the folders and their sub-folders: cracking
     sections with results, cracking sections listed in a FileList.txt
@@ -101,13 +117,24 @@ def find_sections(folders) -> list[SectionRef]:
     all_folders = _walk(folders)
     found: list[SectionRef] = []
     with_results = set()
+    stopped = []  # cracking results folders without any section's results
     for folder in all_folders:
         if is_faulting_folder(folder):
             found.append(SectionRef("faulting", faulting_name(folder), folder, folder))
         if is_cracking_results(folder):
-            for name in cracking_names(folder):
+            names = cracking_names(folder)
+            if not names:
+                stopped.append(folder)
+            for name in names:
                 found.append(SectionRef("cracking", name, folder, find_cracking_source(folder, name, all_folders)))
                 with_results.add(name)
+    for folder in stopped:
+        # A run that stopped before its first result: the failing section
+        # is the first one of its source folder's list.
+        source = _stopped_run_source(folder, with_results)
+        name = listed_sections(source)[0] if source else folder.name
+        found.append(SectionRef("cracking", name, folder, source))
+        with_results.add(name)
     for folder in all_folders:
         for name in listed_sections(folder):
             if name not in with_results:

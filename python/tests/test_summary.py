@@ -1,0 +1,51 @@
+"""The summary table and its command."""
+
+from __future__ import annotations
+
+import csv
+import io
+import subprocess
+import sys
+
+from conftest import ROOT, copy_section, run_cracking
+
+import jpcp
+
+
+def test_summary_rows_ok_failed_missing(example, tmp_path):
+    broken = copy_section(example.cracking, tmp_path / "broken")
+    (broken / "FileList.txt").write_text((broken / "FileList.txt").read_text().replace("Sec1", "Bad", 1))
+    (broken / "GeneralInput.txt").write_text("1\n2\nx\n")
+    run_cracking(broken, tmp_path / "broken-results", example.cracking_models, check=False)
+    listed = copy_section(example.cracking, tmp_path / "listed")
+    (listed / "FileList.txt").write_text((listed / "FileList.txt").read_text().replace("Sec1", "NotRun", 1))
+
+    table = jpcp.summary([example.root, tmp_path])
+    assert list(table.columns) == jpcp.SUMMARY_COLUMNS
+    rows = {(r["case"], r["kind"]): r for r in table.to_dict("records")}
+    cracking = rows[("Sec1", "cracking")]
+    last = (example.results / "Sec1_Cracking.csv").read_text().splitlines()[-1].split(",")
+    assert cracking["status"] == "ok" and cracking["months"] == "24"
+    assert (cracking["percent_cracked"], cracking["damage_bottom_up"], cracking["damage_top_down"]) == (
+        last[16].strip(), last[11].strip(), last[15].strip())
+    faulting = rows[("Sec1", "faulting")]
+    assert faulting["status"] == "ok" and faulting["faulting_in"] == (
+        (example.faulting / "JPCP_faulting2.csv").read_text(encoding="latin-1").splitlines()[-1].split(",")[-1].strip())
+    # The run that stopped is matched to its source folder by name.
+    assert (rows[("Bad", "cracking")]["status"], rows[("Bad", "cracking")]["message"]) == (
+        "failed", "Data error: General Input File.")
+    assert rows[("NotRun", "cracking")]["status"] == "missing" and len(rows) == 4
+
+    numeric = jpcp.summary(example.root, numeric=True)
+    assert numeric["months"].tolist() == [24.0, 24.0]
+
+
+def test_summary_command_prints_or_writes(example, tmp_path):
+    command = [sys.executable, "-m", "jpcp", "summary", str(example.root)]
+    env = {"PYTHONPATH": str(ROOT / "python"), "PATH": "/usr/bin:/bin"}
+    printed = subprocess.run(command, capture_output=True, text=True, env=env, check=True).stdout
+    subprocess.run(command + ["-o", str(tmp_path / "s.csv")], env=env, check=True)
+    assert (tmp_path / "s.csv").read_text() == printed
+    assert [r["case"] for r in csv.DictReader(io.StringIO(printed))] == ["Sec1", "Sec1"]
+    refused = subprocess.run(command[:-1] + [str(tmp_path / "absent")], capture_output=True, text=True, env=env)
+    assert refused.returncode == 2 and "not a folder" in refused.stderr
