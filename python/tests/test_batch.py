@@ -7,6 +7,7 @@ from __future__ import annotations
 import csv
 import json
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -273,3 +274,35 @@ def test_slurm_job_array(sections, cluster, tmp_path):
     assert sum(r["status"] == "ok" for r in rows) == 10
     tasks = sorted(p.name for p in (out / "slurm" / "001").glob("task-*.out"))
     assert tasks == ["task-0.out", "task-1.out", "task-2.out"]
+
+
+def test_case_inputs_link_scale_and_bring_in_outside_files(sections, tmp_path):
+    """A case folder holds every input: unchanged files linked, a file the
+    base names outside its folder brought in, axle counts scaled once per
+    factor and shared between cases."""
+    from jpcp import inputs
+    from jpcp.batch import prepare
+
+    base = tmp_path / "base"
+    shutil.copytree(sections / "base" / "cracking", base)
+    (tmp_path / "climate").mkdir()
+    (base / "ThermalPCC.dat").rename(tmp_path / "climate" / "hourly.dat")
+    listing = (base / "FileList.txt").read_text().splitlines()
+    listing[-1] = "..\\climate\\hourly.dat"
+    (base / "FileList.txt").write_text("\n".join(listing) + "\n")
+
+    run_dir = tmp_path / "run"
+    folders = []
+    for name in ("a", "b"):
+        case = studies.Case(name, {"cracking": str(base)}, {}, {"traffic_scale": "2", "thickness": "9.5"})
+        folders.append(Path(prepare.prepare_case(str(run_dir), case, {"cracking": "/models"}, {"cracking": "/bin/true"}, {})))
+    source = folders[0] / "cracking"
+    entries = inputs.read_file_list(source / "FileList.txt").iloc[0]
+    assert entries["temperature"].startswith("external_") and entries["temperature"].endswith("_hourly.dat")
+    assert (source / entries["temperature"]).samefile(tmp_path / "climate" / "hourly.dat")
+    assert (source / entries["hourly_traffic"]).samefile(base / entries["hourly_traffic"])
+    assert inputs.read_general_input(source / "GeneralInput.txt")["thickness"] == 9.5
+    scaled = inputs.read_axle_spectra(source / entries["tandem_axle"], "tandem")
+    original = inputs.read_axle_spectra(base / entries["tandem_axle"], "tandem")
+    assert (scaled.filter(like="class_") == 2 * original.filter(like="class_")).all().all()
+    assert (source / entries["tandem_axle"]).samefile(folders[1] / "cracking" / entries["tandem_axle"])

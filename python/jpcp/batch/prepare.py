@@ -19,8 +19,11 @@ file is many megabytes, and a study may hold thousands of cases.
 
 from __future__ import annotations
 
+import hashlib
 import os
 import shutil
+import tempfile
+from dataclasses import dataclass
 from functools import lru_cache
 from pathlib import Path
 
@@ -72,180 +75,205 @@ def check_case(case: Case) -> None:
 
 
 def _place(source: Path, target: Path) -> None:
-    target.parent.mkdir(parents=True, exist_ok=True)
     try:
         os.link(source, target)
+    except FileNotFoundError:
+        target.parent.mkdir(parents=True, exist_ok=True)
+        _place(source, target)
     except OSError:
         shutil.copyfile(source, target)
-
-
-@lru_cache(maxsize=64)
-def _general(path: str, stamp: tuple):
-    return inputs.read_general_input(path)
-
-
-@lru_cache(maxsize=64)
-def _faulting(path: str, stamp: tuple):
-    return inputs.read_faulting_input(path)
-
-
-@lru_cache(maxsize=256)
-def _axles(path: str, axle: str, stamp: tuple):
-    return inputs.read_axle_spectra(path, axle)
 
 
 def _stamp(path: Path) -> tuple:
     # Cache key part: a base file edited between two runs is read again.
     info = path.stat()
-    return (info.st_size, info.st_mtime_ns)
+    return (str(path), info.st_size, info.st_mtime_ns)
+
+
+@lru_cache(maxsize=64)
+def _general(stamp: tuple):
+    return inputs.read_general_input(stamp[0])
+
+
+@lru_cache(maxsize=64)
+def _faulting(stamp: tuple):
+    return inputs.read_faulting_input(stamp[0])
+
+
+@lru_cache(maxsize=256)
+def _axles(stamp: tuple, axle: str):
+    return inputs.read_axle_spectra(stamp[0], axle)
 
 
 def _numbers(case: Case, names: set[str]) -> dict[str, float]:
     return {k: float(v) for k, v in case.overrides.items() if k in names and k != TRAFFIC_SCALE}
 
 
-class _Inputs:
-    """Places one program's input files of a case: each distinct base file
-    once, changed when an override touches it, linked otherwise."""
-
-    def __init__(self, case: Case, base: Path, target: Path):
-        self.case = case
-        self.base = base
-        self.target = target
-        self.placed: dict[Path, str] = {}
-        self.scale = float(case.overrides.get(TRAFFIC_SCALE, "1"))
-
-    def name_for(self, name: str, write=_place) -> str:
-        """Places the base file that a file-list entry names with ``write``
-        (source, target); returns the entry for the case's file list."""
-        source = inputs.source_path(self.base, name)
-        if not source.is_file():
-            # Left to the program, which reports the missing file in its
-            # own words; the case then fails like any other.
-            return name
-        source = source.resolve()
-        if source in self.placed:
-            return self.placed[source]
-        try:
-            relative = source.relative_to(self.base.resolve()).as_posix()
-            entry = name
-        except ValueError:
-            # A file outside the base folder (a shared climate file, say) is
-            # brought into the case under a name of its own.
-            relative = f"external_{len(self.placed) + 1}_{source.name}"
-            entry = relative
-        self.placed[source] = entry
-        write(source, self.target / relative)
-        return entry
-
-    def writer(self, key: str, file_writer):
-        """How to place the file of a file-list key: through ``file_writer``
-        (the section input with overrides), scaled (axle spectra) or linked."""
-        if file_writer is not None:
-            return file_writer
-        if key in AXLE_KEYS:
-            return lambda source, target: self.axles(source, target, AXLE_KEYS[key])
-        return _place
-
-    def axles(self, source: Path, target: Path, axle: str) -> None:
-        if self.scale == 1.0:
-            _place(source, target)
-            return
-        try:
-            table = _axles(str(source), axle, _stamp(source)).copy()
-        except inputs.InputFileError:
-            # An unreadable spectrum goes to the program unchanged: it
-            # reports it with the message users know.
-            _place(source, target)
-            return
-        columns = [c for c in table.columns if str(c).startswith("class_")]
-        table[columns] = table[columns] * self.scale
-        target.parent.mkdir(parents=True, exist_ok=True)
-        inputs.write_axle_spectra(table, target)
+@dataclass
+class _File:
+    source: Path  # the base file (resolved)
+    relative: str  # where it goes in the case's source folder
+    role: str  # "section" (the input the overrides change), an axle type, or ""
 
 
-def _copy_response(base: Path, target: Path) -> None:
-    response = inputs.source_path(base, RESPONSE_FILE)
-    if response.is_file():
-        _place(response, target / RESPONSE_FILE)
+@dataclass
+class _Template:
+    """What a base section folder holds for a case: its distinct input
+    files and the file list to write. Worked out once per base folder (and
+    again when its file list changes), since every case of a study repeats it."""
+
+    files: list[_File]
+    file_list: Path  # the base's file list, linked as it is when ``listing`` is None
+    listing: str | None  # the text of a rewritten file list
+    sections: list[str]  # result names of the sections (cracking)
+    response: Path | None
 
 
-def _prepare_cracking(case: Case, base: Path, target: Path) -> list[str]:
-    """Writes the cracking source folder; returns the result files."""
-    file_list = inputs.source_path(base, "FileList.txt")
+def _template(program: str, base: Path) -> _Template:
+    name = "FileList.txt" if program == "cracking" else "FaultFileList.txt"
+    file_list = inputs.source_path(base, name)
     if not file_list.is_file():
-        raise CaseError(f"case {case.name}: no FileList.txt in {base}")
-    sections = inputs.read_file_list(file_list)
-    if sections.empty:
-        raise CaseError(f"case {case.name}: {file_list} lists no section")
-    overrides = _numbers(case, _general_names())
-    placer = _Inputs(case, base, target)
-    keys = list(inputs.CRACKING_FILES)
-    rows = []
-    for row in sections.to_dict("records"):
-        for key in keys:
-            general = _general_writer(case, overrides) if key == "general_input" and overrides else None
-            row[key] = placer.name_for(row[key], placer.writer(key, general))
-        rows.append(row)
-    sections = sections.assign(**{k: [r[k] for r in rows] for k in keys})
-    inputs.write_file_list(sections, target / "FileList.txt")
-    _copy_response(base, target)
-    return [f"{CRACKING_RESULTS}/{inputs.result_name(s)}_Cracking.csv" for s in sections["section"]]
+        raise CaseError(f"no {name} in {base}")
+    return _template_of(program, _stamp(file_list), str(base))
 
 
-def _general_writer(case: Case, overrides: dict[str, float]):
-    def write(source: Path, target: Path) -> None:
-        general = _general(str(source), _stamp(source))
-        varied = inputs.GeneralInput(values=dict(general.values))
-        try:
-            for name, value in overrides.items():
-                varied[name] = value
-        except ValueError as error:
-            raise CaseError(f"case {case.name}: {error}") from None
-        target.parent.mkdir(parents=True, exist_ok=True)
-        inputs.write_general_input(varied, target)
-
-    return write
-
-
-def _prepare_faulting(case: Case, base: Path, target: Path) -> list[str]:
-    """Writes the faulting source folder; returns the result files."""
-    file_list = inputs.source_path(base, "FaultFileList.txt")
-    if not file_list.is_file():
-        raise CaseError(f"case {case.name}: no FaultFileList.txt in {base}")
+@lru_cache(maxsize=64)
+def _template_of(program: str, stamp: tuple, base_text: str) -> _Template:
+    base = Path(base_text)
+    file_list = Path(stamp[0])
     try:
-        table = inputs.read_fault_file_list(file_list)
+        table = inputs.read_file_list(file_list) if program == "cracking" else inputs.read_fault_file_list(file_list)
     except ValueError:
-        raise CaseError(f"case {case.name}: {file_list} does not hold a section block") from None
-    overrides = _numbers(case, _faulting_names())
-    placer = _Inputs(case, base, target)
-    row = table.to_dict("records")[0]
-    null = inputs.is_null(row["section"])
-    for key in inputs.FAULTING_FILES:
-        section_input = _faulting_writer(case, overrides) if key == "section_input" and overrides else None
-        row[key] = placer.name_for(row[key], placer.writer(key, section_input))
-    if null and any(row[k] != v for k, v in inputs.FAULTING_FILES.items()):
-        # A NULL block ignores its file lines: name the section so that the
-        # program reads the entries written here.
-        row["section"] = case.name
-    inputs.write_fault_file_list(table.assign(**{k: [row[k]] for k in row}), target / "FaultFileList.txt")
-    _copy_response(base, target)
-    return ["JPCP_faulting.csv", "JPCP_faulting2.csv"]
-
-
-def _faulting_writer(case: Case, overrides: dict[str, float]):
-    def write(source: Path, target: Path) -> None:
-        faulting = _faulting(str(source), _stamp(source))
-        varied = inputs.FaultingInput(values=dict(faulting.values))
+        raise CaseError(f"{file_list} does not hold a section block") from None
+    if table.empty:
+        raise CaseError(f"{file_list} lists no section")
+    keys = list(inputs.CRACKING_FILES if program == "cracking" else inputs.FAULTING_FILES)
+    section_key = keys[0]
+    resolved_base = base.resolve()
+    placed: dict[Path, _File] = {}
+    entries: dict[Path, str] = {}
+    rewritten = False
+    rows = table.to_dict("records")
+    for row in rows:
+        for key in keys:
+            source = inputs.source_path(base, row[key])
+            if not source.is_file():
+                # Left to the program, which reports the missing file in
+                # its own words; the case then fails like any other.
+                continue
+            source = source.resolve()
+            if source not in placed:
+                try:
+                    relative = source.relative_to(resolved_base).as_posix()
+                    entries[source] = row[key]
+                except ValueError:
+                    # A file outside the base folder (a shared climate file,
+                    # say) comes into the case under a name of its own.
+                    relative = f"external_{len(placed) + 1}_{source.name}"
+                    entries[source] = relative
+                role = "section" if key == section_key else AXLE_KEYS.get(key, "")
+                placed[source] = _File(source, relative, role)
+            if entries[source] != row[key]:
+                row[key] = entries[source]
+                rewritten = True
+    listing = None
+    if rewritten:
+        if program == "faulting" and inputs.is_null(rows[0]["section"]):
+            # A NULL block ignores its file lines: name the section so that
+            # the program reads the entries written here.
+            rows[0]["section"] = "section"
+        folder = Path(tempfile.mkdtemp())
         try:
+            written = folder / "list"
+            writer = inputs.write_file_list if program == "cracking" else inputs.write_fault_file_list
+            writer(type(table)(rows, columns=table.columns), written)
+            listing = written.read_text(encoding="latin-1")
+        finally:
+            shutil.rmtree(folder)
+    response = inputs.source_path(base, RESPONSE_FILE)
+    return _Template(
+        files=list(placed.values()),
+        file_list=file_list,
+        listing=listing,
+        sections=[inputs.result_name(r["section"]) for r in rows] if program == "cracking" else [],
+        response=response if response.is_file() else None,
+    )
+
+
+def _shared_scaled(run_dir: Path, source: Path, axle: str, scale: float) -> Path | None:
+    """The axle spectrum scaled by ``scale``, written once per run for every
+    case that uses the same file and factor (cases link to it); None when
+    the spectrum cannot be read (the program then reports it in its words)."""
+    stamp = _stamp(source)
+    key = hashlib.sha1(repr((stamp, axle, float(scale))).encode()).hexdigest()[:20]
+    shared = run_dir / "shared" / f"{key}_{source.name}"
+    if shared.exists():
+        return shared
+    try:
+        table = _axles(stamp, axle).copy()
+    except inputs.InputFileError:
+        return None
+    columns = [c for c in table.columns if str(c).startswith("class_")]
+    table[columns] = table[columns] * scale
+    shared.parent.mkdir(parents=True, exist_ok=True)
+    temporary = shared.with_name(shared.name + f".{os.getpid()}.tmp")
+    inputs.write_axle_spectra(table, temporary)
+    os.replace(temporary, shared)
+    return shared
+
+
+def _section_writer(program: str, case: Case, overrides: dict[str, float]):
+    """Writes the section input file (General input or the faulting section
+    input) of the base with the case's overrides."""
+
+    def write(source: Path, target: Path) -> None:
+        try:
+            if program == "cracking":
+                values = inputs.GeneralInput(values=dict(_general(_stamp(source)).values))
+            else:
+                values = inputs.FaultingInput(values=dict(_faulting(_stamp(source)).values))
             for name, value in overrides.items():
-                varied[name] = value
-        except ValueError as error:
+                values[name] = value
+        except ValueError as error:  # an unreadable base file or a non-integer for an integer field
             raise CaseError(f"case {case.name}: {error}") from None
         target.parent.mkdir(parents=True, exist_ok=True)
-        inputs.write_faulting_input(varied, target)
+        if program == "cracking":
+            inputs.write_general_input(values, target)
+        else:
+            inputs.write_faulting_input(values, target)
 
     return write
+
+
+def _prepare_inputs(run_dir: Path, program: str, case: Case, base: Path, target: Path) -> list[str]:
+    """Writes one program's source folder of a case; returns the names of
+    the sections' result files."""
+    try:
+        template = _template(program, base)
+    except CaseError as error:
+        raise CaseError(f"case {case.name}: {error}") from None
+    names = _general_names() if program == "cracking" else _faulting_names()
+    overrides = _numbers(case, names)
+    scale = float(case.overrides.get(TRAFFIC_SCALE, "1"))
+    target.mkdir(parents=True, exist_ok=True)
+    for item in template.files:
+        destination = target / item.relative
+        if item.role == "section" and overrides:
+            _section_writer(program, case, overrides)(item.source, destination)
+            continue
+        if item.role in AXLE_KEYS.values() and scale != 1.0:
+            scaled = _shared_scaled(run_dir, item.source, item.role, scale)
+            _place(scaled or item.source, destination)
+            continue
+        _place(item.source, destination)
+    list_name = "FileList.txt" if program == "cracking" else "FaultFileList.txt"
+    if template.listing is None:
+        _place(template.file_list, target / list_name)
+    else:
+        (target / list_name).write_text(template.listing, encoding="latin-1")
+    if template.response is not None:
+        _place(template.response, target / RESPONSE_FILE)
+    return template.sections
 
 
 def case_folder(run_dir: str, name: str) -> str:
@@ -275,7 +303,8 @@ def prepare_case(run_dir: str, case: Case, models: dict[str, str], programs: dic
             raise CaseError(f"case {case.name}: no {program} model folder (column {program}_models or --{program}-models)")
         if program == "cracking":
             (folder / CRACKING_RESULTS).mkdir(parents=True)
-            results = _prepare_cracking(case, base, folder / "cracking")
+            sections = _prepare_inputs(Path(run_dir), "cracking", case, base, folder / "cracking")
+            results = [f"{CRACKING_RESULTS}/{name}_Cracking.csv" for name in sections]
             runs.append(
                 {
                     "program": "cracking",
@@ -286,7 +315,8 @@ def prepare_case(run_dir: str, case: Case, models: dict[str, str], programs: dic
                 }
             )
         else:
-            results = _prepare_faulting(case, base, folder / "faulting")
+            _prepare_inputs(Path(run_dir), "faulting", case, base, folder / "faulting")
+            results = ["JPCP_faulting.csv", "JPCP_faulting2.csv"]
             runs.append(
                 {
                     "program": "faulting",

@@ -54,13 +54,12 @@ def read_json(path: str):
 
 def write_json(path: str, content) -> None:
     """Replaces a file atomically: a reader sees the old or the new record,
-    never a partial one."""
+    never a partial one. No fsync: a record that a crash of the host loses
+    (or leaves empty) reads as missing, and its case simply runs again."""
     temporary = f"{path}.{os.getpid()}.tmp"
     with open(temporary, "w", encoding="utf-8") as handle:
         json.dump(content, handle, indent=1)
         handle.write("\n")
-        handle.flush()
-        os.fsync(handle.fileno())
     os.replace(temporary, path)
 
 
