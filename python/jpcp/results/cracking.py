@@ -83,7 +83,8 @@ def read_stress_results(path) -> pd.DataFrame:
             label = " ".join(fields[4:])
             night = "Nighttime" in label
             group = re.sub(r"^Nighttime\*:\s*", "", label).split()[0] if night else label.split()[0]
-            header = (int(fields[1]), int(fields[2]), "night" if night else "day", group, float(fields[3]))
+            period, month, position = (field_value(v) for v in fields[1:4])
+            header = (period, month, "night" if night else "day", group, position)
             loads = None
         elif text.startswith("Temp.\\Load"):
             loads = [field_value(v) for v in split_fields(text)[1:]]
@@ -95,7 +96,12 @@ def read_stress_results(path) -> pd.DataFrame:
             values = [field_value(v) for v in split_fields(text)]
             for load, stress in zip(loads, values[1:]):
                 pending.append([block, *header, values[0], load, stress])
-    return pd.DataFrame(rows, columns=list(STRESS_BLOCK_COLUMNS))
+    frame = pd.DataFrame(rows, columns=list(STRESS_BLOCK_COLUMNS))
+    # Period and month are integers (asterisks, a number too wide for its
+    # field, stay missing).
+    for column in ("period", "month"):
+        frame[column] = frame[column].astype("Int64") if frame[column].notna().all() else frame[column]
+    return frame
 
 
 def read_stress_table(path) -> pd.DataFrame:
