@@ -79,67 +79,54 @@ def faulting_name(folder: Path) -> str:
     return folder.name if inputs.is_null(section) else section
 
 
-def find_cracking_source(results_folder: Path, name: str, candidates=()) -> Path | None:
-    """The source folder whose FileList.txt lists the section: the results
-    folder itself, the given candidates, then the folders beside the
-    results folder."""
-    options = [results_folder, *candidates]
+def find_cracking_source(results_folder: Path, names=()) -> Path | None:
+    """The source folder of a cracking results folder: the one whose
+    FileList.txt lists its sections. Looked for in the results folder, the
+    folder above it (results kept inside the source folder) and the folders
+    beside it; among these a folder whose name begins the results folder's
+    name (cracking and cracking-results) is preferred. None when not found
+    or ambiguous."""
+    results_folder = Path(results_folder)
     parent = results_folder.parent
-    if parent.is_dir():
-        options += sorted(p for p in parent.iterdir() if p.is_dir())
-    for option in options:
-        if name in listed_sections(Path(option)):
-            return Path(option)
-    return None
-
-
-def _stopped_run_source(results_folder: Path, with_results: set) -> Path | None:
-    """The source folder of a run that left no section results: the
-    results folder itself, else the one folder beside it (preferring one
-    whose name begins the results folder's name, as cracking and
-    cracking-results) whose sections have no results anywhere."""
-    if listed_sections(results_folder):
-        return results_folder
-    parent = results_folder.parent
-    beside = [p for p in sorted(parent.iterdir()) if p.is_dir() and p != results_folder] if parent.is_dir() else []
-    candidates = [p for p in beside if listed_sections(p) and not set(listed_sections(p)) & with_results]
-    prefixed = [p for p in candidates if results_folder.name.startswith(p.name)]
+    beside = sorted(p for p in parent.iterdir() if p.is_dir() and p != results_folder) if parent.is_dir() else []
+    listing = [p for p in [results_folder, parent, *beside] if listed_sections(p)]
+    if names:
+        listing = [p for p in listing if set(names) & set(listed_sections(p))]
+    for direct in (results_folder, parent):
+        if direct in listing:
+            return direct
+    prefixed = [p for p in listing if results_folder.name.startswith(p.name)]
     if len(prefixed) == 1:
         return prefixed[0]
-    return candidates[0] if len(candidates) == 1 else None
+    return listing[0] if len(listing) == 1 else None
 
 
 def find_sections(folders) -> list[SectionRef]:
-    """Every section found in the folders and their sub-folders: cracking
-    sections with results, cracking sections listed in a FileList.txt
-    without results anywhere (their ``folder`` is the source folder), and
-    faulting sections."""
+    """Every section found in the folders and their sub-folders, in this
+    order per results folder: the sections its source folder lists, then
+    any other section with results there. Sections listed in a source
+    folder that no results folder was paired with have that source folder
+    as ``folder`` (their results are missing)."""
     all_folders = _walk(folders)
     found: list[SectionRef] = []
-    with_results = set()
-    stopped = []  # cracking results folders without any section's results
+    paired = set()
     for folder in all_folders:
         if is_faulting_folder(folder):
             found.append(SectionRef("faulting", faulting_name(folder), folder, folder))
-        if is_cracking_results(folder):
-            names = cracking_names(folder)
-            if not names:
-                stopped.append(folder)
-            for name in names:
-                found.append(SectionRef("cracking", name, folder, find_cracking_source(folder, name, all_folders)))
-                with_results.add(name)
-    for folder in stopped:
-        # A run that stopped before its first result: the failing section
-        # is the first one of its source folder's list.
-        source = _stopped_run_source(folder, with_results)
-        name = listed_sections(source)[0] if source else folder.name
-        found.append(SectionRef("cracking", name, folder, source))
-        with_results.add(name)
+        if not is_cracking_results(folder):
+            continue
+        names = cracking_names(folder)
+        source = find_cracking_source(folder, names)
+        if source is None and not names:
+            source = find_cracking_source(folder)
+        listed = list(listed_sections(source)) if source else []
+        if source is not None:
+            paired.add(source.resolve())
+        ordered = list(dict.fromkeys(listed + names)) or [folder.name]
+        found += [SectionRef("cracking", name, folder, source) for name in ordered]
     for folder in all_folders:
-        for name in listed_sections(folder):
-            if name not in with_results:
-                found.append(SectionRef("cracking", name, folder, folder))
-                with_results.add(name)
+        if folder.resolve() not in paired and not is_cracking_results(folder):
+            found += [SectionRef("cracking", name, folder, folder) for name in listed_sections(folder)]
     return found
 
 

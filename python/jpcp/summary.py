@@ -34,7 +34,9 @@ def _last_row(path: Path, skip: int) -> list[str] | None:
     return split_fields(lines[-1]) if lines else None
 
 
-def _row(ref: SectionRef) -> dict:
+def _row(ref: SectionRef) -> tuple[dict, list[str]]:
+    """The summary row of one section without its status, and the error
+    lines of its run."""
     row = dict.fromkeys(SUMMARY_COLUMNS, "")
     row.update(case=ref.name, kind=ref.kind)
     if ref.kind == "cracking":
@@ -47,11 +49,28 @@ def _row(ref: SectionRef) -> dict:
         last = _last_row(ref.folder / "JPCP_faulting2.csv", FAULTING2_HEADING_LINES)
         if last is not None and len(last) >= 16:
             row.update(months=last[0], faulting_in=last[15])
-    if errors:
-        row.update(status="failed", message=errors[0])
-    else:
-        row["status"] = "ok" if last is not None else "missing"
-    return row
+    row["status"] = "ok" if last is not None else "missing"
+    return row, errors
+
+
+def _statuses(rows: list[dict], errors: list[list[str]], refs: list[SectionRef]) -> None:
+    """Marks the failed sections. The first reader that fails ends a
+    cracking run, so in a results folder whose error file holds lines the
+    first section without results is the failed one; the sections before
+    it finished (ok) and those after it were not analysed (missing). When
+    every section of the run has results, the error cannot be given to one
+    of them and all are marked failed. A faulting run has one section."""
+    blamed = set()
+    for row, lines, ref in zip(rows, errors, refs):
+        if not lines:
+            continue
+        if ref.kind == "cracking":
+            run = [r for r, f in zip(rows, refs) if f.folder == ref.folder and f.kind == "cracking"]
+            stopped = any(r["months"] == "" for r in run)
+            if stopped and (row["months"] != "" or ref.folder in blamed):
+                continue
+            blamed.add(ref.folder)
+        row.update(status="failed", message=lines[0])
 
 
 def summary(folders, numeric: bool = False) -> pd.DataFrame:
@@ -60,7 +79,11 @@ def summary(folders, numeric: bool = False) -> pd.DataFrame:
     of our own); ``numeric=True`` converts them to floats (NaN when empty)."""
     if isinstance(folders, (str, Path)):
         folders = [folders]
-    frame = pd.DataFrame([_row(ref) for ref in find_sections(folders)], columns=SUMMARY_COLUMNS)
+    refs = find_sections(folders)
+    rows, errors = zip(*[_row(ref) for ref in refs]) if refs else ((), ())
+    rows = list(rows)
+    _statuses(rows, list(errors), refs)
+    frame = pd.DataFrame(rows, columns=SUMMARY_COLUMNS)
     if numeric:
         for column in NUMERIC_COLUMNS:
             frame[column] = pd.to_numeric(frame[column], errors="coerce")

@@ -13,28 +13,34 @@ import jpcp
 
 
 def test_summary_rows_ok_failed_missing(example, tmp_path):
-    broken = copy_section(example.cracking, tmp_path / "broken")
-    (broken / "FileList.txt").write_text((broken / "FileList.txt").read_text().replace("Sec1", "Bad", 1))
-    (broken / "GeneralInput.txt").write_text("1\n2\nx\n")
-    run_cracking(broken, tmp_path / "broken-results", example.cracking_models, check=False)
+    # A run of three sections whose second has a broken General input file;
+    # its results folder sits inside the source folder.
+    run = copy_section(example.cracking, tmp_path / "run")
+    block = (run / "FileList.txt").read_text().splitlines()[1:]
+    (run / "Broken.txt").write_text("1\n2\nx\n")
+    blocks = [["Sec1", *block], ["Bad", "Broken.txt", *block[1:]], ["NotRun", *block]]
+    (run / "FileList.txt").write_text("\n".join(line for b in blocks for line in b) + "\n")
+    run_cracking(run, run / "results", example.cracking_models, check=False)
     listed = copy_section(example.cracking, tmp_path / "listed")
-    (listed / "FileList.txt").write_text((listed / "FileList.txt").read_text().replace("Sec1", "NotRun", 1))
+    (listed / "FileList.txt").write_text((listed / "FileList.txt").read_text().replace("Sec1", "Listed", 1))
 
     table = jpcp.summary([example.root, tmp_path])
     assert list(table.columns) == jpcp.SUMMARY_COLUMNS
-    rows = {(r["case"], r["kind"]): r for r in table.to_dict("records")}
-    cracking = rows[("Sec1", "cracking")]
+    rows = {(r["case"], r["kind"], r["status"]): r for r in table.to_dict("records")}
+    statuses = [(r["case"], r["kind"], r["status"]) for r in table.to_dict("records")]
+    assert sorted(statuses) == [("Bad", "cracking", "failed"), ("Listed", "cracking", "missing"),
+                                ("NotRun", "cracking", "missing"), ("Sec1", "cracking", "ok"),
+                                ("Sec1", "cracking", "ok"), ("Sec1", "faulting", "ok")]
+    assert rows[("Bad", "cracking", "failed")]["message"] == "Data error: General Input File."
+
+    cracking = table[(table["case"] == "Sec1") & (table["kind"] == "cracking")].iloc[0]
     last = (example.results / "Sec1_Cracking.csv").read_text().splitlines()[-1].split(",")
-    assert cracking["status"] == "ok" and cracking["months"] == "24"
+    assert cracking["months"] == "24"
     assert (cracking["percent_cracked"], cracking["damage_bottom_up"], cracking["damage_top_down"]) == (
         last[16].strip(), last[11].strip(), last[15].strip())
-    faulting = rows[("Sec1", "faulting")]
-    assert faulting["status"] == "ok" and faulting["faulting_in"] == (
+    faulting = rows[("Sec1", "faulting", "ok")]
+    assert faulting["faulting_in"] == (
         (example.faulting / "JPCP_faulting2.csv").read_text(encoding="latin-1").splitlines()[-1].split(",")[-1].strip())
-    # The run that stopped is matched to its source folder by name.
-    assert (rows[("Bad", "cracking")]["status"], rows[("Bad", "cracking")]["message"]) == (
-        "failed", "Data error: General Input File.")
-    assert rows[("NotRun", "cracking")]["status"] == "missing" and len(rows) == 4
 
     numeric = jpcp.summary(example.root, numeric=True)
     assert numeric["months"].tolist() == [24.0, 24.0]
