@@ -5,6 +5,7 @@ from __future__ import annotations
 import math
 
 import pytest
+from conftest import copy_section, program, run
 
 import jpcp
 from jpcp import results
@@ -86,3 +87,14 @@ def test_read_section_gathers_one_section(example):
     assert faulting.kind == "faulting" and faulting.faulting_input["dowel_diameter"] == 1.5
     with pytest.raises(FileNotFoundError):
         jpcp.read_section(example.results, name="Other")
+
+
+def test_calibration_summary(example, tmp_path):
+    source = copy_section(example.cracking, tmp_path / "calibration")
+    with open(source / "GeneralInput.txt", "a") as general:
+        general.write("2\n14\n16\n2\n1\n2\n")  # joint spacings 14 and 16 ft; ages 1 and 2 years
+    run(program("jpcp_cracking"), source, source, example.cracking_models, "calsum.csv")
+    table = results.read_calibration_summary(source / "calsum.csv")
+    assert list(table.columns) == results.CALIBRATION_HEADER
+    assert list(table["Section"]) == ["Sec1L14"] * 2 + ["Sec1L16"] * 2 and list(table["Age"]) == [1.0, 2.0] * 2
+    assert list(jpcp.read_section(source).calibration) == ["calsum.csv"]

@@ -92,7 +92,8 @@ def _messages(section: Section, model_folders: list[ModelFolder]) -> list[tuple[
         if section.cracking is None:
             messages.append(("warning", f"no {section.name}_Cracking.csv in {section.folder}"))
         if section.general_input is None:
-            messages.append(("warning", "the section's General input file was not found (no FileList.txt lists it)"))
+            messages.append(("warning", "the section's General input file could not be read" if section.source
+                             else "the section's inputs were not found (no FileList.txt beside the results lists it)"))
         if section.progress is not None and section.progress != 100.0:
             messages.append(("warning", f"Progress.tmp holds {section.progress:g}: the run did not finish normally"))
         tables = [section.cracking]

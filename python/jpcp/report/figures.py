@@ -189,8 +189,14 @@ def faulting(section: Section) -> Plot | None:
     axis = axes[0, 0]
     axis.plot(years, table["faulting"], color="black", linewidth=2, label="mean joint faulting")
     limit = table.attrs.get("constants", {}).get("faultmax")
+    note = ""
     if limit is not None and np.isfinite(limit):
-        axis.axhline(limit, color="tab:red", linestyle=":", label=f"faultmax = {limit:.4f} in")
+        # Drawn only when the curve comes near it; otherwise the faulting
+        # would be squeezed to the bottom of the figure.
+        if np.nanmax(table["faulting"].to_numpy(dtype=float)) >= 0.2 * limit:
+            axis.axhline(limit, color="tab:red", linestyle=":", label=f"faultmax = {limit:.4f} in")
+        else:
+            note = f" The section's maximum faulting (faultmax, {limit:.4f} in) lies far above the curve."
     axis.set_xlabel("Pavement age (years)")
     axis.set_ylabel("Faulting (in)")
     axis.set_xlim(0, max(years.max(), 1 / 12))
@@ -199,8 +205,8 @@ def faulting(section: Section) -> Plot | None:
     return Plot(
         "faulting",
         "Joint faulting",
-        "Mean transverse joint faulting against pavement age, month by month, with the section's maximum "
-        "faulting (faultmax) that ends its growth.",
+        "Mean transverse joint faulting against pavement age, month by month; faulting stops growing at the "
+        f"section's maximum faulting (faultmax).{note}",
         figure,
     )
 
@@ -258,6 +264,26 @@ def faulting_materials(section: Section) -> Plot | None:
     )
 
 
+def calibration(section: Section) -> Plot | None:
+    if not section.calibration:
+        return None
+    figure, axes = _figure()
+    axis = axes[0, 0]
+    for file_name, table in section.calibration.items():
+        for label, rows in table.groupby("Section", sort=False):
+            axis.plot(rows["Age"], rows["CR"], marker="o", label=f"{label} ({file_name})")
+    axis.set_xlabel("Observation age (years)")
+    axis.set_ylabel("Slabs cracked (%)")
+    axis.legend(loc="upper left", fontsize="small")
+    return Plot(
+        "calibration",
+        "Calibration summary",
+        "Percent slabs cracked at the observation ages of the calibration run, one curve per calibration value "
+        "(the label ends in L and the joint spacing); values are not bounded, unlike %Crack.",
+        figure,
+    )
+
+
 def section_plots(section: Section) -> list[Plot]:
     if section.kind == "cracking":
         candidates = [
@@ -266,6 +292,7 @@ def section_plots(section: Section) -> list[Plot]:
             cracking_materials(section),
             gradients(section),
             gradients(section, bonded=True),
+            calibration(section),
         ]
     else:
         candidates = [faulting(section), joints(section), faulting_materials(section)]
