@@ -55,3 +55,14 @@ def test_summary_command_prints_or_writes(example, tmp_path):
     assert [r["case"] for r in csv.DictReader(io.StringIO(printed))] == ["Sec1", "Sec1"]
     refused = subprocess.run(command[:-1] + [str(tmp_path / "absent")], capture_output=True, text=True, env=env)
     assert refused.returncode == 2 and "not a folder" in refused.stderr
+
+
+def test_installed_launcher_runs_the_package(engines, example, tmp_path):
+    prefix = tmp_path / "prefix"
+    subprocess.run(["cmake", "--install", str(engines), "--prefix", str(prefix)], check=True, capture_output=True)
+    launcher = prefix / "bin" / "jpcp"
+    assert not list(prefix.rglob("__pycache__"))
+    printed = subprocess.run([launcher, "summary", str(example.root)], capture_output=True, text=True, check=True)
+    direct = subprocess.run([sys.executable, "-m", "jpcp", "summary", str(example.root)], capture_output=True,
+                            text=True, check=True, env={"PYTHONPATH": str(ROOT / "python"), "PATH": "/usr/bin:/bin"})
+    assert printed.stdout == direct.stdout
