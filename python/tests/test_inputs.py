@@ -122,3 +122,13 @@ def test_round_trip_gives_identical_results(example, tmp_path):
     run_faulting(folder, example.faulting_models)
     for name in ("JPCP_faulting.csv", "JPCP_faulting2.csv", "_Deflection.csv"):
         assert filecmp.cmp(example.faulting / name, folder / name, shallow=False), name
+
+
+def test_named_fields_check_their_values(example):
+    faulting = inputs.read_faulting_input(example.faulting / "faultgeneralinput.txt")
+    faulting["design_life"] = 3
+    assert faulting["analysis_months"] == 36 and "design_life" in faulting and "crack_c4" not in faulting
+    with pytest.raises(ValueError, match="whole number"):
+        faulting["start_month"] = 2.5
+    with pytest.raises(KeyError):
+        faulting["no_such_field"] = 1

@@ -98,3 +98,17 @@ def test_calibration_summary(example, tmp_path):
     assert list(table.columns) == results.CALIBRATION_HEADER
     assert list(table["Section"]) == ["Sec1L14"] * 2 + ["Sec1L16"] * 2 and list(table["Age"]) == [1.0, 2.0] * 2
     assert list(jpcp.read_section(source).calibration) == ["calsum.csv"]
+
+
+def test_bonded_case_and_si_tables(engines, example, tmp_path):
+    source = tmp_path / "bonded"
+    run(program("jpcp_example"), "cracking", source, "--design-life", "2", "--base", "asphalt", "--bond-months",
+        "24", "--response", "0", "--name", "Bond")
+    run(program("jpcp_cracking"), source, source, example.cracking_models)
+    section = jpcp.read_section(source)
+    assert section.gradients_bonded.day.shape == (25, 12) and section.stress_results_bond is not None
+    assert {"MR(Mpa)", "Therm Grad(deg C)", "Load(kg)", "Stress(Mpa)"} <= set(section.stress_bottom.columns)
+    assert section.stress_bottom["Load(kg)"][0] == 3851.0  # 8500 lb x 0.453
+
+    from jpcp.report.figures import section_plots
+    assert "gradients_bonded" in [plot.key for plot in section_plots(section)]
