@@ -56,7 +56,7 @@ def test_faulting_results(example):
     assert detail.iloc[-1]["faulting"] == float(raw[21]) and detail.iloc[-1]["e_pcc"] == float(raw[2])
 
     summary = results.read_faulting2(example.faulting / "JPCP_faulting2.csv")
-    assert len(summary.columns) == 16 and "dT(°F)" in summary.columns and len(summary) == 24
+    assert list(summary.columns) == results.FAULTING2_COLUMNS and len(summary) == 24
     assert summary["Faulting(in)"].iloc[-1] == detail["faulting"].iloc[-1]
 
     deflections = results.read_deflections(example.faulting / "_Deflection.csv")

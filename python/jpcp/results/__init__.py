@@ -25,6 +25,7 @@ from jpcp.results.cracking import (
 from jpcp.results.faulting import (
     FAULTING_COLUMNS,
     FAULTING_CONSTANTS,
+    FAULTING2_COLUMNS,
     read_deflections,
     read_faulting,
     read_faulting2,

@@ -43,6 +43,13 @@ FAULTING_CONSTANTS = {
     "c34": "calibration term C34",
 }
 FAULTING2_HEADING_LINES = 4
+# "JPCP_faulting2.csv" as its heading lines name its columns (units in the
+# names; the degree sign is one Latin-1 byte in the file).
+FAULTING2_COLUMNS = [
+    "Age(mo)", "Age(yr)", "Month", "Epcc (Mpsi)", "Ebase (ksi)", "k(psi/in)", "R.H.(%)", "dT(\u00b0F)",
+    "Joint opening(in)", "LTE(%)", "SA def. L(in)", "SA def. UL(in)", "TA def. L(in)", "TA def. UL(in)",
+    "D.E.(in-lb)", "Faulting(in)",
+]
 
 
 def read_faulting(path) -> pd.DataFrame:
@@ -70,8 +77,8 @@ def read_faulting2(path) -> pd.DataFrame:
     ("Age(mo)", "Age(yr)", "Month", "Epcc (Mpsi)", ..., "dT(°F)", ...,
     "Faulting(in)"); units are in the names."""
     names = faulting2_columns(path)
-    if names == [""]:
-        return pd.DataFrame()
+    if names == [""]:  # the run stopped before the headings were written
+        names = FAULTING2_COLUMNS
     return read_fixed_csv(path, FAULTING2_HEADING_LINES, names, text_columns=("Month",), integer_columns=(names[0],))
 
 
