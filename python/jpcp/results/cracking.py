@@ -51,6 +51,8 @@ def read_cracking(path) -> pd.DataFrame:
     """A section's "_Cracking.csv": one row per analysis month."""
     with open(path, encoding=ENCODING) as handle:
         names = header_names(handle.readline())
+    if names == [""]:  # an empty file
+        names = list(CRACKING_COLUMNS)
     return read_fixed_csv(path, 1, names, text_columns=("Month",), integer_columns=("Year", "Age(mo)"))
 
 
