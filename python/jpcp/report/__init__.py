@@ -38,6 +38,7 @@ figcaption { font-size: 90%; color: #333; margin-top: .3em; }
 ul.messages li.error { color: #900; }
 ul.messages li.warning { color: #850; }
 .meta { color: #555; font-size: 90%; }
+.wide { overflow-x: auto; }
 """
 
 
@@ -140,14 +141,14 @@ def _section_html(section: Section, plots, model_folders: list[ModelFolder], fir
 
 def _summary_html(folders) -> str:
     table = summary(folders)
-    parts = ["<table><tr>" + "".join(f"<th>{_escape(c)}</th>" for c in SUMMARY_COLUMNS) + "</tr>"]
+    parts = ['<div class="wide"><table><tr>' + "".join(f"<th>{_escape(c)}</th>" for c in SUMMARY_COLUMNS) + "</tr>"]
     for row in table.itertuples(index=False):
         cells = []
         for column, value in zip(SUMMARY_COLUMNS, row):
             cells.append(_number_cell(value) if column not in ("case", "kind", "status", "message")
                          else f"<td>{_escape(value)}</td>")
         parts.append("<tr>" + "".join(cells) + "</tr>")
-    parts.append("</table>")
+    parts.append("</table></div>")
     return "\n".join(parts)
 
 
