@@ -90,7 +90,10 @@ def parse_real(token: str | None) -> float:
     text = token.strip()
     if not _NUMBER.match(text):
         raise FreeFormError("data", f"not a number: {token!r}")
-    return float(re.sub(r"[dDqQ]", "e", text))
+    text = re.sub(r"[dDqQ]", "e", text)
+    if "e" not in text.lower():
+        text = re.sub(r"(?<=[\d.])([+-])", r"e\1", text)  # 1.5+3 is 1.5e+3
+    return float(text)
 
 
 def parse_integer(token: str | None) -> int:

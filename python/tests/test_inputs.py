@@ -50,11 +50,12 @@ def test_readers_give_the_values_the_example_wrote(example):
 def test_free_form_layouts_read_alike(tmp_path):
     values = [str(v) for v in range(1, 44)]
     (tmp_path / "lines.txt").write_text("\n".join(values) + "\n")
-    (tmp_path / "one.txt").write_text(", ".join(values[:40]) + "  3*7 / ignored\r\n")
+    # Field 5 written as 0.5+1 (exponent without its letter): 5.
+    (tmp_path / "one.txt").write_text(", ".join(values[:4] + ["0.5+1"] + values[5:40]) + "  3*7 / ignored\r\n")
     one_per_line = inputs.read_general_input(tmp_path / "lines.txt")
     assert one_per_line["thickness"] == 5.0 and one_per_line["cracking_offset"] == 43.0
     repeated = inputs.read_general_input(tmp_path / "one.txt")
-    assert repeated["trucks_long"] == 40.0
+    assert repeated["thickness"] == 5.0 and repeated["trucks_long"] == 40.0
     assert [repeated[n] for n in ("tandem_axles_per_truck", "initial_cracking", "cracking_offset")] == [7.0] * 3
 
     (tmp_path / "short.txt").write_text("\n".join(values[:42]) + "\n")
