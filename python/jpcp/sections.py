@@ -34,11 +34,16 @@ class SectionRef:
 
 
 def _walk(folders) -> list[Path]:
-    found = []
+    """The folders and all their sub-folders, each once (folders given
+    twice or inside one another are not counted twice)."""
+    found, seen = [], set()
     for folder in folders:
         for root, dirs, _ in os.walk(folder):
             dirs.sort()
-            found.append(Path(root))
+            key = Path(root).resolve()
+            if key not in seen:
+                seen.add(key)
+                found.append(Path(root))
     return found
 
 
