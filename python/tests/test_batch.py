@@ -275,6 +275,11 @@ def test_slurm_job_array(sections, cluster, tmp_path):
     tasks = sorted(p.name for p in (out / "slurm" / "001").glob("task-*.out"))
     assert tasks == ["task-0.out", "task-1.out", "task-2.out"]
 
+    # A second array for the failed case only, waited for and collected.
+    again = batch("run", study, "--out", out, "--engine", "slurm", "--retry-failed", "--wait", *model_options(sections), env=env, check=1)
+    assert "1 failed cases to run again" in again.stdout and "5 ok, 1 failed, 0 not finished" in again.stdout
+    assert (out / "slurm" / "002" / "task-0.out").exists()
+
 
 def test_case_inputs_link_scale_and_bring_in_outside_files(sections, tmp_path):
     """A case folder holds every input: unchanged files linked, a file the

@@ -173,7 +173,7 @@ def _collect(run_dir: str, study, models) -> int:
     from jpcp.batch.collect import collect
 
     case_states = runner.states(run_dir, study, models)
-    summary_path, report_path = collect(run_dir, study, case_states)
+    summary_path, report_path = collect(run_dir, study, case_states, models)
     status = _print_states(run_dir, case_states)
     print(f"summary: {summary_path}\nreport: {report_path}")
     return status

@@ -67,8 +67,9 @@ def merged_summary(run_dir: str, study: Study, case_states: list[CaseState]) -> 
     return pd.DataFrame(rows, columns=columns)
 
 
-def collect(run_dir: str, study: Study, case_states: list[CaseState]) -> tuple[str, str]:
-    """Writes summary.csv and report.html; returns their paths."""
+def collect(run_dir: str, study: Study, case_states: list[CaseState], models: dict[str, str]) -> tuple[str, str]:
+    """Writes summary.csv and report.html; returns their paths. ``models``:
+    the run's model folders (cases may name their own)."""
     from jpcp.batch.report import write_report
 
     table = merged_summary(run_dir, study, case_states)
@@ -77,5 +78,6 @@ def collect(run_dir: str, study: Study, case_states: list[CaseState]) -> tuple[s
     table.to_csv(temporary, index=False)
     os.replace(temporary, summary_path)
     report_path = os.path.join(run_dir, REPORT_FILE)
-    write_report(report_path, study, table, case_states)
+    used = set(models.values()) | {m for state in case_states for m in state.case.models.values()}
+    write_report(report_path, study, table, case_states, sorted(used))
     return summary_path, report_path

@@ -5,46 +5,35 @@ inline SVG, no network access is needed to view it."""
 from __future__ import annotations
 
 import html
-import io
 import time
 
 import pandas as pd
 
+# The package report's page style, inline SVG and figure frame (grids,
+# constrained layout), so that both pages look alike.
+from jpcp.report import STYLE, _svg
+from jpcp.report.figures import _figure
+from jpcp.report.models import describe
+
 from jpcp.batch.run import CaseState
 from jpcp.batch.study import Study
 
-STYLE = """
-body { font-family: sans-serif; margin: 2em; color: #222; max-width: 70em; }
-h1 { font-size: 1.5em; } h2 { font-size: 1.2em; margin-top: 2em; }
-table { border-collapse: collapse; font-size: 0.9em; }
-td, th { border: 1px solid #bbb; padding: 0.2em 0.5em; text-align: left; }
-figure { margin: 1em 0; } figcaption { font-size: 0.9em; color: #444; }
+EXTRA_STYLE = """
 .figures { display: flex; flex-wrap: wrap; gap: 1em; }
+.figures figure { flex: 1 1 26em; max-width: 36em; }
 """
 
-# What each figure shows per program: summary column, axis label, caption noun.
+# Per program: summary column, axis label with unit, caption noun.
 MEASURES = {
-    "cracking": ("percent_cracked", "slabs cracked at the end of the design life (%)", "percent of slabs cracked"),
+    "cracking": ("percent_cracked", "slabs cracked at the end (%)", "percent of slabs cracked"),
     "faulting": ("faulting_in", "mean joint faulting at the end (in)", "mean joint faulting"),
 }
 
 
-def _svg(figure) -> str:
-    buffer = io.StringIO()
-    figure.savefig(buffer, format="svg", bbox_inches="tight")
-    text = buffer.getvalue()
-    return text[text.index("<svg") :]
-
-
-def _figure(table: pd.DataFrame, column: str, program: str) -> str | None:
+def _figure_html(table: pd.DataFrame, column: str, program: str, number: int) -> str | None:
     """Scatter of the program's final result against one input, with the
-    mean of each input value joined by a line (the other inputs of the
+    mean at each input value joined by a line (the other inputs of the
     study vary around it)."""
-    import matplotlib
-
-    matplotlib.use("Agg")
-    import matplotlib.pyplot as plt
-
     measure, label, noun = MEASURES[program]
     rows = table[(table["kind"] == program) & (table["status"] == "ok")]
     x = pd.to_numeric(rows[column], errors="coerce")
@@ -53,19 +42,20 @@ def _figure(table: pd.DataFrame, column: str, program: str) -> str | None:
     if not keep.any():
         return None
     x, y = x[keep], y[keep]
-    figure, axes = plt.subplots(figsize=(5.2, 3.6))
-    axes.scatter(x, y, s=14, alpha=0.6, color="tab:blue" if program == "cracking" else "tab:red", label="case")
+    figure, axes = _figure(height=3.2)
+    axis = axes[0, 0]
+    axis.scatter(x, y, s=14, alpha=0.6, color="tab:blue" if program == "cracking" else "tab:red", label="case")
     means = y.groupby(x).mean()
-    if len(means) > 1:
-        axes.plot(means.index, means.values, color="black", linewidth=1.2, label="mean per value")
-    axes.set_xlabel(column)
-    axes.set_ylabel(label)
-    axes.grid(True, alpha=0.4)
-    axes.legend(fontsize=8)
-    svg = _svg(figure)
-    plt.close(figure)
-    caption = f"{noun.capitalize()} of every {program} case that ran without error against {column}; {len(x)} cases."
-    return f"<figure>{svg}<figcaption>{html.escape(caption)}</figcaption></figure>"
+    if len(means) > 1 and len(means) < len(x):
+        axis.plot(means.index, means.values, color="black", linewidth=1.2, label="mean at each value")
+    axis.set_xlabel(column)
+    axis.set_ylabel(label)
+    axis.legend(fontsize=8)
+    caption = (
+        f"Figure {number}. {noun.capitalize()} at the end of the analysis against {column}, "
+        f"for the {len(x)} {program} cases that ran without error."
+    )
+    return f"<figure>{_svg(figure)}<figcaption>{html.escape(caption)}</figcaption></figure>"
 
 
 def _table(frame: pd.DataFrame) -> str:
@@ -74,33 +64,44 @@ def _table(frame: pd.DataFrame) -> str:
         "<tr>" + "".join(f"<td>{html.escape(str(v))}</td>" for v in row) + "</tr>"
         for row in frame.itertuples(index=False)
     )
-    return f"<table><tr>{head}</tr>{body}</table>"
+    return f"<div class='wide'><table><tr>{head}</tr>{body}</table></div>"
 
 
-def write_report(path: str, study: Study, table: pd.DataFrame, case_states: list[CaseState]) -> None:
+def write_report(path: str, study: Study, table: pd.DataFrame, case_states: list[CaseState], models=()) -> None:
+    """``models``: the model folders the cases used; when one holds the
+    demonstration models the page says that its results are not for design."""
     counts = {s: sum(1 for c in case_states if c.state == s) for s in ("ok", "failed", "pending")}
     parts = [
-        "<!DOCTYPE html><html><head><meta charset='utf-8'>",
-        "<title>Batch run report</title>",
-        f"<style>{STYLE}</style></head><body>",
-        "<h1>Batch run report</h1>",
-        f"<p>Study {html.escape(study.path)}: {len(case_states)} cases, {counts['ok']} finished without error, "
-        f"{counts['failed']} failed, {counts['pending']} not finished. Written {time.strftime('%Y-%m-%d %H:%M')}.</p>",
+        "<!DOCTYPE html>\n<html lang='en'><head><meta charset='utf-8'>",
+        "<title>Study report</title><link rel='icon' href='data:,'>",
+        f"<style>{STYLE}{EXTRA_STYLE}</style></head><body>",
+        "<h1>Study report</h1>",
+        f"<p class='meta'>Written {time.strftime('%Y-%m-%d %H:%M')} from the study {html.escape(study.path)}.</p>",
     ]
+    if any(describe(folder).demonstration for folder in models if folder):
+        parts.append(
+            "<p class='banner' id='demonstration'>These results were computed with the demonstration models: "
+            "they are for demonstration and testing, not for design.</p>"
+        )
+    parts.append(
+        f"<p>{len(case_states)} cases: {counts['ok']} finished without error, {counts['failed']} failed, "
+        f"{counts['pending']} not finished.</p>"
+    )
     varied = study.varied_columns()
     if not varied:
         parts.append("<p>No input varies across the cases: no figures.</p>")
+    number = 0
     for column in varied:
         parts.append(f"<h2>Results against {html.escape(column)}</h2><div class='figures'>")
-        figures = [f for f in (_figure(table, column, p) for p in MEASURES) if f]
-        parts += figures or ["<p>No case with results yet.</p>"]
+        for program in MEASURES:
+            figure = _figure_html(table, column, program, number + 1)
+            if figure:
+                number += 1
+                parts.append(figure)
         parts.append("</div>")
     failed = table[table["status"] == "failed"]
     parts.append(f"<h2>Failed cases ({failed['case'].nunique()})</h2>")
-    if failed.empty:
-        parts.append("<p>None.</p>")
-    else:
-        parts.append(_table(failed[["case", "kind", "message"]]))
+    parts.append(_table(failed[["case", "kind", "message"]]) if not failed.empty else "<p>None.</p>")
     missing = table[table["status"] == "missing"]
     if not missing.empty:
         parts.append(f"<h2>Cases without results ({missing['case'].nunique()})</h2>")

@@ -250,18 +250,28 @@ class Progress:
         self.bar.close()
 
 
-def parallel_command(run_dir: str, options: RunOptions) -> list[str]:
-    command = ["parallel", "--will-cite", "--quote", "--joblog", os.path.join(run_dir, "parallel.log")]
+def cases_per_job(cases: int, slots: int) -> int:
+    """Cases handed to one worker: a Python start and a parallel job cost
+    about a tenth of a short case, so a few cases share them, while every
+    slot still gets some 20 jobs to balance the end of the run."""
+    return max(1, min(8, cases // (20 * max(1, slots))))
+
+
+def parallel_command(run_dir: str, options: RunOptions, per_job: int = 1) -> list[str]:
+    # --line-buffer: each case's line reaches the progress bar when it ends,
+    # not when its whole job does.
+    command = ["parallel", "--will-cite", "--quote", "--line-buffer", "-n", str(per_job)]
+    command += ["--joblog", os.path.join(run_dir, "parallel.log")]
     if options.jobs:
         command += ["-j", str(options.jobs)]
     if options.sshloginfile:
         # Remote hosts must see the run folder, the base sections, the
         # models and the programs under the same paths (a shared file system).
         command += ["--sshloginfile", options.sshloginfile]
-    command += [sys.executable, WORKER]
+    command += [sys.executable, WORKER, "--in", os.path.join(os.path.abspath(run_dir), prepare.CASES_FOLDER)]
     if options.timeout:
         command += ["--timeout", str(options.timeout)]
-    return command + [os.path.join(os.path.abspath(run_dir), prepare.CASES_FOLDER, "{}")]
+    return command
 
 
 class Stopped(Exception):
@@ -281,8 +291,9 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
     if shutil.which("parallel") is None:
         raise RunError("GNU parallel is not installed (Debian package parallel)")
     progress = Progress(len(cases), options.progress)
+    slots = options.jobs or os.cpu_count() or 1
     process = subprocess.Popen(
-        parallel_command(run_dir, options),
+        parallel_command(run_dir, options, cases_per_job(len(cases), slots)),
         stdin=subprocess.PIPE,
         stdout=subprocess.PIPE,
         text=True,
@@ -317,7 +328,14 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
         signal.signal(signal.SIGTERM, previous)
     progress.close()
     if status != 0 and progress.done < len(cases):
-        raise RunError(f"GNU parallel ended with exit status {status}; see {os.path.join(run_dir, 'parallel.log')}")
+        # A worker that broke down (a full disk, a host that went away)
+        # leaves its cases without a record: they are listed as not
+        # finished and run again on the next start.
+        print(
+            f"jpcp batch run: GNU parallel ended with exit status {status} before every case finished; "
+            f"see {os.path.join(run_dir, 'parallel.log')}",
+            file=sys.stderr,
+        )
     return progress.failed
 
 

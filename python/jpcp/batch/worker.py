@@ -1,10 +1,11 @@
 """Runs the engine(s) of prepared cases and writes each case's status record.
 
     /usr/bin/python3 worker.py [--timeout SECONDS] CASE_FOLDER...
+    /usr/bin/python3 worker.py [--timeout SECONDS] --in CASES_FOLDER CASE...
     /usr/bin/python3 worker.py [--timeout SECONDS] --list FILE --task I --chunk K
 
-This file is started once per case (GNU parallel) or once per chunk of cases
-(a Slurm array task), possibly on another host that sees the same files. It
+This file is started once per few cases (GNU parallel) or once per chunk of
+cases (a Slurm array task), possibly on another host that sees the same files. It
 is run as a script, not through the package, and uses the standard library
 only: importing the package's table readers would cost more than a whole
 engine run of a short case.
@@ -21,6 +22,7 @@ from __future__ import annotations
 
 import json
 import os
+import resource
 import shutil
 import signal
 import socket
@@ -102,6 +104,7 @@ def run_one(folder: str, run: dict, timeout: float | None) -> dict:
     out_path = os.path.join(folder, run["program"] + ".out")
     err_path = os.path.join(folder, run["program"] + ".err")
     started = time.monotonic()
+    used_before = resource.getrusage(resource.RUSAGE_CHILDREN)
     exit_status = None
     note = ""
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
@@ -121,6 +124,8 @@ def run_one(folder: str, run: dict, timeout: float | None) -> dict:
                 process.wait()
                 raise
     seconds = time.monotonic() - started
+    used = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu_seconds = (used.ru_utime + used.ru_stime) - (used_before.ru_utime + used_before.ru_stime)
 
     errors = _lines(os.path.join(folder, run["error_file"]))
     if exit_status is not None and exit_status < 0:
@@ -140,6 +145,7 @@ def run_one(folder: str, run: dict, timeout: float | None) -> dict:
         "program": run["program"],
         "exit_status": exit_status,
         "seconds": round(seconds, 3),
+        "cpu_seconds": round(cpu_seconds, 3),
         "status": "ok" if ok else "failed",
         "errors": errors[:MAX_ERROR_LINES],
     }
@@ -179,10 +185,11 @@ def run_case(folder: str, timeout: float | None = None) -> dict:
 
 
 def _arguments(argv: list[str]) -> tuple[float | None, list[str] | None]:
-    """The time limit and the case folders; with --list, the case folders
-    of one array task: lines I*K+1 .. I*K+K of FILE."""
+    """The time limit and the case folders: the arguments (case names in
+    the folder given by --in), or with --list the case folders of one array
+    task: lines I*K+1 .. I*K+K of FILE."""
     options = {}
-    while argv and argv[0] in ("--timeout", "--list", "--task", "--chunk") and len(argv) >= 2:
+    while argv and argv[0] in ("--timeout", "--list", "--task", "--chunk", "--in") and len(argv) >= 2:
         options[argv[0]] = argv[1]
         argv = argv[2:]
     timeout = float(options["--timeout"]) if "--timeout" in options else None
@@ -192,6 +199,8 @@ def _arguments(argv: list[str]) -> tuple[float | None, list[str] | None]:
             folders = [line.rstrip("\n") for line in handle if line.strip()]
         # A task past the end of the list has nothing to do.
         return timeout, folders[task * chunk : (task + 1) * chunk] or None
+    if "--in" in options:
+        argv = [os.path.join(options["--in"], name) for name in argv]
     return timeout, argv
 
 
