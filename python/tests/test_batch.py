@@ -48,29 +48,21 @@ def read_csv(path) -> list[dict]:
 
 
 @pytest.fixture(scope="module")
-def sections(tmp_path_factory):
-    """Two-year example sections for both programs and the demonstration
-    models, written by the project's tools."""
-    tools = [BUILD / name for name in ("jpcp_cracking", "jpcp_faulting", "jpcp_example", "jpcp_models")]
-    missing = [str(t) for t in tools if not t.exists()]
-    if missing:
-        pytest.skip(f"build the project first (missing {', '.join(missing)})")
-    folder = tmp_path_factory.mktemp("sections")
-    subprocess.run([BUILD / "jpcp_example", "both", folder / "base", "--design-life", "2"], check=True, capture_output=True)
-    for program in ("cracking", "faulting"):
-        subprocess.run([BUILD / "jpcp_models", f"demo-{program}", folder / "models" / program], check=True, capture_output=True)
-    return folder
+def sections(example):
+    """The two-year example sections of both programs and the demonstration
+    models (conftest's session example)."""
+    return example
 
 
-def write_study(path: Path, sections: Path, rows: list[dict]) -> Path:
+def write_study(path: Path, sections, rows: list[dict]) -> Path:
     columns = ["case", "cracking", "faulting"] + sorted({k for row in rows for k in row} - {"case"})
-    base = {"cracking": sections / "base" / "cracking", "faulting": sections / "base" / "faulting"}
+    base = {"cracking": sections.cracking, "faulting": sections.faulting}
     studies.write_study(str(path), [{**base, **row} for row in rows], columns)
     return path
 
 
-def model_options(sections: Path) -> list:
-    return ["--cracking-models", sections / "models" / "cracking", "--faulting-models", sections / "models" / "faulting"]
+def model_options(sections) -> list:
+    return ["--cracking-models", sections.cracking_models, "--faulting-models", sections.faulting_models]
 
 
 # --- studies -------------------------------------------------------------------
@@ -289,7 +281,7 @@ def test_case_inputs_link_scale_and_bring_in_outside_files(sections, tmp_path):
     from jpcp.batch import prepare
 
     base = tmp_path / "base"
-    shutil.copytree(sections / "base" / "cracking", base)
+    shutil.copytree(sections.cracking, base)
     (tmp_path / "climate").mkdir()
     (base / "ThermalPCC.dat").rename(tmp_path / "climate" / "hourly.dat")
     listing = (base / "FileList.txt").read_text().splitlines()
