@@ -30,6 +30,20 @@ MEASURES = {
 }
 
 
+def _axis_label(column: str) -> str:
+    """An override column with its unit, as the input fields give it."""
+    from jpcp import inputs
+
+    if column == "traffic_scale":
+        return "traffic_scale (factor on every axle count)"
+    for field in (*inputs.GENERAL_FIELDS, *inputs.FAULTING_FIELDS):
+        if field.name == column and field.unit:
+            return f"{column} ({field.unit})"
+    if column == "design_life":
+        return "design_life (years)"
+    return column
+
+
 def _figure_html(table: pd.DataFrame, column: str, program: str, number: int) -> str | None:
     """Scatter of the program's final result against one input, with the
     mean at each input value joined by a line (the other inputs of the
@@ -48,7 +62,7 @@ def _figure_html(table: pd.DataFrame, column: str, program: str, number: int) ->
     means = y.groupby(x).mean()
     if len(means) > 1 and len(means) < len(x):
         axis.plot(means.index, means.values, color="black", linewidth=1.2, label="mean at each value")
-    axis.set_xlabel(column)
+    axis.set_xlabel(_axis_label(column))
     axis.set_ylabel(label)
     axis.legend(fontsize=8)
     caption = (

@@ -170,7 +170,10 @@ def start_run(study_path: str, run_dir: str, options: RunOptions) -> tuple[Study
     )
     if missing:
         raise RunError(f"cases without a model folder column need {' and '.join(missing)}")
-    os.makedirs(run_dir, exist_ok=True)
+    try:
+        os.makedirs(run_dir, exist_ok=True)
+    except OSError as error:
+        raise RunError(f"cannot make the run folder {run_dir}: {error.strerror}") from None
     return study, programs
 
 
