@@ -28,7 +28,8 @@ def report(example, tmp_path_factory):
 def test_page_holds_every_figure_and_the_banner(report, example):
     page = (report / "report.html").read_text(encoding="utf-8")
     sections = re.split(r'<section id="', page)[1:]
-    assert [s.split('"')[0] for s in sections] == ["cracking-Sec1", "faulting-Sec1"]
+    assert [re.search('data-section="([^"]+)"', s).group(1) for s in sections] == ["cracking-Sec1", "faulting-Sec1"]
+    assert re.findall(r'<a href="#(section-\d+)">Sec1</a>', page) == ["section-1", "section-2"]
     assert set(re.findall(r'data-key="(\w+)"', sections[0])) == CRACKING_FIGURES
     assert set(re.findall(r'data-key="(\w+)"', sections[1])) == FAULTING_FIGURES
     assert page.count("<svg") == len(CRACKING_FIGURES) + len(FAULTING_FIGURES)

@@ -110,8 +110,8 @@ def _messages(section: Section, model_folders: list[ModelFolder]) -> list[tuple[
     return messages
 
 
-def _section_html(section: Section, plots, model_folders: list[ModelFolder], first_figure: int) -> str:
-    parts = [f'<section id="{_escape(section.kind)}-{_escape(section.name)}">']
+def _section_html(section: Section, plots, model_folders: list[ModelFolder], first_figure: int, number: int) -> str:
+    parts = [f'<section id="section-{number}" data-section="{_escape(section.kind)}-{_escape(section.name)}">']
     parts.append(f"<h2>{section.kind.capitalize()}: {_escape(section.name)}</h2>")
     parts.append(f'<p class="meta">Results folder: {_escape(section.folder)}'
                  + (f"; inputs: {_escape(section.source)}" if section.source else "") + "</p>")
@@ -142,11 +142,14 @@ def _section_html(section: Section, plots, model_folders: list[ModelFolder], fir
 def _summary_html(folders) -> str:
     table = summary(folders)
     parts = ['<div class="wide"><table><tr>' + "".join(f"<th>{_escape(c)}</th>" for c in SUMMARY_COLUMNS) + "</tr>"]
-    for row in table.itertuples(index=False):
+    for number, row in enumerate(table.itertuples(index=False), start=1):
         cells = []
         for column, value in zip(SUMMARY_COLUMNS, row):
-            cells.append(_number_cell(value) if column not in ("case", "kind", "status", "message")
-                         else f"<td>{_escape(value)}</td>")
+            if column == "case":  # rows come in the order of the sections below
+                cells.append(f'<td><a href="#section-{number}">{_escape(value)}</a></td>')
+            else:
+                cells.append(_number_cell(value) if column not in ("kind", "status", "message")
+                             else f"<td>{_escape(value)}</td>")
         parts.append("<tr>" + "".join(cells) + "</tr>")
     parts.append("</table></div>")
     return "\n".join(parts)
@@ -168,7 +171,7 @@ def write_report(folders, output, png_dir=None, models=()) -> dict:
         model_folders = models_for(section.folder, section.kind, models)
         demonstration |= any(folder.demonstration for folder in model_folders)
         plots = figures.section_plots(section)
-        body.append(_section_html(section, plots, model_folders, figure_number))
+        body.append(_section_html(section, plots, model_folders, figure_number, len(body) + 1))
         for plot in plots:
             if png_dir:
                 name = f"{section.kind}_{_file_part(section.name)}_{plot.key}.png"
