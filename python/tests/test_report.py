@@ -53,7 +53,7 @@ def test_browser_renders_without_console_errors(report, tmp_path):
     shot = tmp_path / "shot.png"
     result = subprocess.run(
         [chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
          f"--user-data-dir={tmp_path / 'profile'}", f"--screenshot={shot}", "--window-size=1200,2400",
          "--enable-logging=stderr", "--v=0", (report / "report.html").as_uri()],
         capture_output=True, text=True, timeout=180)
