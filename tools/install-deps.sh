@@ -18,6 +18,9 @@ tests_packages=(
   libgtest-dev libbenchmark-dev # C++ unit tests and benchmarks
   pandoc                        # manual pages from docs/man
   dpkg-dev file                 # cpack's .deb: library dependencies (dpkg-shlibdeps)
+  python3-pandas python3-numpy python3-matplotlib python3-pytest chromium # Python package, its tests and report rendering
+  parallel python3-tqdm         # jpcp batch: local engine and its progress bar
+  slurm-wlm munge               # jpcp batch: the Slurm engine's test cluster
 )
 
 want=()
