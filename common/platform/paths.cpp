@@ -1,5 +1,7 @@
 #include "common/platform/paths.h"
 
+#include "common/platform/run_reporting.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -98,9 +100,10 @@ bool file_exists(std::string_view path) {
   return fs::exists(native_path(trimmed(path)), error);
 }
 
-void stop_run(std::string_view message_line) {
+void stop_run(std::string_view message_line, std::string_view detail) {
   std::cout << message_line << '\n';
   std::cout.flush();
+  report_stop(message_line, detail);
   std::exit(exit_stopped);
 }
 
