@@ -13,6 +13,7 @@ example_packages=(cmake g++ make)
 tests_packages=(
   "${example_packages[@]}"
   libgtest-dev libbenchmark-dev # C++ unit tests and benchmarks
+  clang libclang-rt-14-dev      # fuzz targets (libFuzzer, sanitizers)
 )
 
 want=()

@@ -1,5 +1,6 @@
 #include "common/platform/paths.h"
 
+#include "common/platform/result_guard.h"
 #include "common/platform/run_reporting.h"
 
 #include <cctype>
@@ -84,11 +85,13 @@ std::optional<std::string> read_input_file(std::string_view path) {
 }
 
 bool create_output(std::ofstream& out, std::string_view path) {
+  note_written_file(path);
   out.open(native_path(trimmed(path)), std::ios::out | std::ios::trunc);
   return out.is_open();
 }
 
 bool append_output(std::ofstream& out, std::string_view path) {
+  note_written_file(path);
   out.open(native_path(trimmed(path)), std::ios::out | std::ios::app);
   return out.is_open();
 }

@@ -12,6 +12,7 @@
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
 #include "common/platform/paths.h"
+#include "common/platform/result_guard.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
@@ -218,11 +219,24 @@ bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFor
   return true;
 }
 
+// The files written since the last check hold no NaN, infinity or
+// asterisk-filled field; false (reported) otherwise.
+bool results_fit(RunContext& run) {
+  const std::string message = platform::check_written_files(platform::join(run.results_folder, error_file_name));
+  if (message.empty()) return true;
+  run.report_error(message, "results folder " + run.results_folder);
+  return false;
+}
+
 void end_run(RunContext& run) {
   platform::set_stop_reporter({});
+  run.summary_file.close();
+  if (run.error_count == 0 && run.calibration_mode) {
+    platform::note_written_file(run.summary_path);
+    results_fit(run);
+  }
   run.error_file.close();
   if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder, error_file_name));
-  run.summary_file.close();
   write_version_file(run);
 }
 
@@ -252,9 +266,9 @@ int run(int argc, const char* const* argv) {
       }
       if (status != inputs::InputSetStatus::read) break;  // the normal end of the run
       ++sections;
-      ok = read_section_inputs(run, section);
+      ok = read_section_inputs(run, section) && results_fit(run);
       const int32_t analyses = run.calibration_mode ? section.general.analysis_count : 1;
-      for (int32_t k = 1; ok && k <= analyses; ++k) ok = run_analysis(run, section, k);
+      for (int32_t k = 1; ok && k <= analyses; ++k) ok = run_analysis(run, section, k) && results_fit(run);
     }
   }
   end_run(run);

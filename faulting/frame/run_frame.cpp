@@ -8,6 +8,7 @@
 #include "common/inputs/response_switch.h"
 #include "common/inputs/temperature_data.h"
 #include "common/platform/paths.h"
+#include "common/platform/result_guard.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
@@ -147,11 +148,17 @@ bool run_section(RunContext& run, FaultingSection& section) {
 
 void end_run(RunContext& run) {
   platform::set_stop_reporter({});
-  run.error_file.close();
-  if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder(), error_file_name));
   run.detail_file.close();
   run.summary_file.close();
   run.deflection_file.close();
+  // The last guard on the results: no NaN, infinity or asterisk-filled field.
+  if (run.error_count == 0) {
+    const std::string message =
+        platform::check_written_files(platform::join(run.results_folder(), error_file_name));
+    if (!message.empty()) run.report_error(message, "results folder " + run.results_folder());
+  }
+  run.error_file.close();
+  if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder(), error_file_name));
 }
 
 }  // namespace
