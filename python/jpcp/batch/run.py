@@ -30,15 +30,18 @@ class RunError(RuntimeError):
 
 def find_program(program: str) -> str | None:
     """The engine of a program: in $JPCP_BUILD_DIR when set, else on the
-    PATH, else in the build folder of the source tree this package is in."""
+    PATH, else beside an installed package (<prefix>/bin for the package in
+    <prefix>/share/jpcp/python), else in the build folder of the source tree
+    this package is in."""
     name = PROGRAM_NAMES[program]
     build = os.environ.get("JPCP_BUILD_DIR")
     candidates = [os.path.join(build, name)] if build else []
     on_path = shutil.which(name)
     if on_path:
         candidates.append(on_path)
-    tree = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
-    candidates.append(os.path.join(tree, "build", name))
+    package = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))  # .../jpcp
+    candidates.append(os.path.normpath(os.path.join(package, "..", "..", "..", "..", "bin", name)))
+    candidates.append(os.path.normpath(os.path.join(package, "..", "..", "build", name)))
     for candidate in candidates:
         if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
             return os.path.abspath(candidate)
