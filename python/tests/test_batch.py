@@ -131,7 +131,7 @@ def test_read_study_refuses(tmp_path, text, message):
 def test_worker_status_record(tmp_path, script, timeout, status, message):
     """Every way a program run can end gives a record with its first error
     line; only a clean run with its results counts as ok."""
-    case = tmp_path / "c1"
+    case = tmp_path / "cases" / "c1"
     (case / "out").mkdir(parents=True)
     run = {
         "program": "cracking",
@@ -207,8 +207,14 @@ def test_local_run_resumes_after_kill(sections, tmp_path):
     deadline = time.monotonic() + 300
     while len(list(out.glob("cases/*/status.json"))) < 2 and time.monotonic() < deadline and first.poll() is None:
         time.sleep(0.1)
-    # Everything the run started dies at once, as in a crash of the host.
-    os.killpg(first.pid, signal.SIGKILL)
+    # Everything the run started dies at once, as in a crash of the host:
+    # every process of its session (parallel gives each job a process group).
+    listing = subprocess.run(["ps", "-e", "-o", "pid=,sid="], capture_output=True, text=True).stdout
+    for pid in [int(p) for p, sid in (line.split() for line in listing.splitlines()) if int(sid) == first.pid]:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
     first.wait()
     finished = {p: p.stat().st_mtime_ns for p in out.glob("cases/*/status.json")}
     assert 2 <= len(finished) < len(names)
@@ -303,3 +309,32 @@ def test_case_inputs_link_scale_and_bring_in_outside_files(sections, tmp_path):
     original = inputs.read_axle_spectra(base / entries["tandem_axle"], "tandem")
     assert (scaled.filter(like="class_") == 2 * original.filter(like="class_")).all().all()
     assert (source / entries["tandem_axle"]).samefile(folders[1] / "cracking" / entries["tandem_axle"])
+
+
+def test_new_start_waits_for_a_case_still_running(tmp_path):
+    """A worker left running by a killed start holds its case: a new start
+    waits for it and keeps its record instead of replacing the folder under it."""
+    import fcntl
+    import threading
+
+    from jpcp.batch import run
+
+    case = studies.Case("c1", {"cracking": str(tmp_path)}, {}, {})
+    options = run.RunOptions(models={"cracking": "/models"})
+    folder = Path(run.prepare.case_folder(str(tmp_path / "run"), "c1"))
+    folder.mkdir(parents=True)
+    (folder / "results.csv").write_text("rows\n")
+    returned = []
+    with worker.case_lock(str(folder)) as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        waiting = threading.Thread(
+            target=lambda: returned.append(run.prepare_or_fail(str(tmp_path / "run"), case, options, {}))
+        )
+        waiting.start()
+        time.sleep(0.5)
+        assert waiting.is_alive()
+        worker.write_json(str(folder / worker.PLAN_FILE), {"case": "c1", "row": {}, "runs": []})
+        record = {"case": "c1", "status": "ok", "message": "", "row": run.identity(case, options.models)}
+        worker.write_json(str(folder / worker.STATUS_FILE), record)
+    waiting.join(10)
+    assert returned == [record] and (folder / "results.csv").exists()

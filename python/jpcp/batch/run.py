@@ -15,7 +15,7 @@ from dataclasses import dataclass, field
 
 from jpcp.batch import prepare
 from jpcp.batch.study import MODEL_COLUMNS, PROGRAMS, Case, Study, read_study, write_study
-from jpcp.batch.worker import PLAN_FILE, STATUS_FILE, read_json, results_complete, write_json
+from jpcp.batch.worker import PLAN_FILE, STATUS_FILE, case_lock, read_json, results_complete, write_json
 
 RUN_FILE = "run.json"
 STUDY_COPY = "study.csv"
@@ -30,15 +30,18 @@ class RunError(RuntimeError):
 
 def find_program(program: str) -> str | None:
     """The engine of a program: in $JPCP_BUILD_DIR when set, else on the
-    PATH, else in the build folder of the source tree this package is in."""
+    PATH, else beside an installed package (<prefix>/bin for the package in
+    <prefix>/share/jpcp/python), else in the build folder of the source tree
+    this package is in."""
     name = PROGRAM_NAMES[program]
     build = os.environ.get("JPCP_BUILD_DIR")
     candidates = [os.path.join(build, name)] if build else []
     on_path = shutil.which(name)
     if on_path:
         candidates.append(on_path)
-    tree = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
-    candidates.append(os.path.join(tree, "build", name))
+    package = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))  # .../jpcp
+    candidates.append(os.path.normpath(os.path.join(package, "..", "..", "..", "..", "bin", name)))
+    candidates.append(os.path.normpath(os.path.join(package, "..", "..", "build", name)))
     for candidate in candidates:
         if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
             return os.path.abspath(candidate)
@@ -195,8 +198,24 @@ def save_settings(run_dir: str, study: Study, options: RunOptions, programs: dic
 
 
 def prepare_or_fail(run_dir: str, case: Case, options: RunOptions, programs: dict[str, str]) -> dict | None:
-    """Prepares a case; a case whose inputs cannot be written gets a failed
-    record at once (returned) and is not run."""
+    """Prepares a case to run; returns None when it is ready. A case whose
+    inputs cannot be written gets a failed record at once, and a case that
+    a worker of an earlier, killed start finished meanwhile keeps that
+    worker's record; either record is returned and the case is not run."""
+    folder = prepare.case_folder(run_dir, case.name)
+    with case_lock(folder) as lock:
+        try:
+            fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except OSError:
+            print(f"case {case.name} is still running from an earlier start; waiting for it", file=sys.stderr)
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            current = case_state(run_dir, case, options.models)
+            if current.state != ("failed" if options.retry_failed else "pending"):
+                return current.record
+        return _prepare_or_fail(run_dir, case, options, programs)
+
+
+def _prepare_or_fail(run_dir: str, case: Case, options: RunOptions, programs: dict[str, str]) -> dict | None:
     try:
         prepare.prepare_case(run_dir, case, options.models, programs, identity(case, options.models))
         return None
@@ -315,8 +334,9 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
     previous = signal.signal(signal.SIGTERM, _raise_stopped)
     try:
         for case in cases:
-            if prepare_or_fail(run_dir, case, options, programs) is not None:
-                progress.finished("failed")
+            record = prepare_or_fail(run_dir, case, options, programs)
+            if record is not None:
+                progress.finished(record.get("status", "failed"))
                 continue
             process.stdin.write(case.name + "\n")
             process.stdin.flush()

@@ -20,6 +20,7 @@ A case without ``status.json`` has not finished (never run, or killed).
 
 from __future__ import annotations
 
+import fcntl
 import json
 import os
 import resource
@@ -151,8 +152,25 @@ def run_one(folder: str, run: dict, timeout: float | None) -> dict:
     }
 
 
+def case_lock(folder: str):
+    """An open lock file of a case (DIR/locks/CASE, outside the case folder,
+    which preparation replaces). Whoever runs or prepares a case holds it,
+    so that a worker left running by a killed run and a new start never work
+    in the same case folder at once."""
+    folder = os.path.normpath(folder)
+    locks = os.path.join(os.path.dirname(os.path.dirname(folder)), "locks")
+    os.makedirs(locks, exist_ok=True)
+    return open(os.path.join(locks, os.path.basename(folder)), "a")
+
+
 def run_case(folder: str, timeout: float | None = None) -> dict:
     """Runs every engine of a prepared case and writes its status record."""
+    with case_lock(folder) as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        return _run_case(folder, timeout)
+
+
+def _run_case(folder: str, timeout: float | None) -> dict:
     status_path = os.path.join(folder, STATUS_FILE)
     try:
         os.remove(status_path)
