@@ -260,9 +260,8 @@ int run(int argc, const char* const* argv) {
   if (argc < 4) {
     std::cout << text::FreeFormLine().text(missing_parameters_line1).str() << '\n'
               << text::FreeFormLine().text(missing_parameters_line2).str() << '\n'
+              << cli::help_hint("jpcp_cracking") << '\n'
               << std::flush;
-    // The two lines above are what callers read; the hint is for a person.
-    std::cerr << cli::help_hint("jpcp_cracking") << '\n';
     return platform::exit_command_line;
   }
   if (argc - 1 > most_arguments) {

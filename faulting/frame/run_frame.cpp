@@ -165,8 +165,9 @@ void end_run(RunContext& run) {
 
 int run(int argc, const char* const* argv) {
   if (argc < 3) {
-    std::cout << text::FreeFormLine().text(usage_line).str() << '\n' << std::flush;
-    std::cerr << cli::help_hint("jpcp_faulting") << '\n';
+    std::cout << text::FreeFormLine().text(usage_line).str() << '\n'
+              << cli::help_hint("jpcp_faulting") << '\n'
+              << std::flush;
     return platform::exit_command_line;
   }
   if (argc - 1 > argument_count) {

@@ -266,6 +266,9 @@ TEST_F(FaultingRun, NegativeSubgradeLogarithmIsReportedNotWrittenAsNaN) {
 // 100 years), checked before any storage is sized from it.
 TEST_F(FaultingRun, AnalysisLengthBoundAndEmptyFileList) {
   FaultingSectionInputs inputs;
+  // The length is refused before the climate is read: two years of
+  // temperature records keep the fixture small.
+  inputs.temperature_months = 24;
   inputs.set(1, "1201");
   write_section(inputs);
   const std::string rule = " Data error: General Input File -- line 1 (n_months, number of analysis months) must be 1 to 1200: ";
