@@ -275,7 +275,8 @@ int run(int argc, const char* const* argv) {
       const std::string problem =
           inputs::file_list_problem(file_list_name, status, sections, section.input_set.section_name);
       if (!problem.empty()) {
-        run.report_error(problem, platform::input_file_detail(file_list_path) + "; " + file_list.failure_detail());
+        const std::string& place = file_list.failure_detail();
+        run.report_error(problem, platform::input_file_detail(file_list_path) + (place.empty() ? "" : "; " + place));
         break;
       }
       if (status != inputs::InputSetStatus::read) break;  // the normal end of the run
