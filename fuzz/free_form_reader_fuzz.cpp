@@ -22,12 +22,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::array<int32_t, 3> integers{};
     std::array<std::string, 2> words;
     switch ((k * step) % 6) {
-      case 0: reader.read_values(real); break;
-      case 1: reader.read_values(integer, word, reals); break;
-      case 2: reader.read_values(std::span<int32_t>(integers), std::span<std::string>(words)); break;
-      case 3: reader.read_values(word); break;
-      case 4: reader.skip_line(); break;
-      default: reader.read_values(std::span<float>(reals), real); break;
+      case 0:
+        reader.read_values(real);
+        break;
+      case 1:
+        reader.read_values(integer, word, reals);
+        break;
+      case 2:
+        reader.read_values(std::span<int32_t>(integers), std::span<std::string>(words));
+        break;
+      case 3:
+        reader.read_values(word);
+        break;
+      case 4:
+        reader.skip_line();
+        break;
+      default:
+        reader.read_values(std::span<float>(reals), real);
+        break;
     }
   }
 

@@ -126,8 +126,8 @@ int32_t calendar_month(int32_t start_month, int32_t position) {
   return (offset < 0 ? offset + 12 : offset) + 1;
 }
 
-bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file_label,
-                        const ReportError& report_error, const std::string& detail) {
+bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file_label, const ReportError& report_error,
+                        const std::string& detail) {
   FieldChecks checks(file_label, report_error, detail);
   for (size_t m = 0; m < 12; ++m) {
     const std::string month = " of month " + std::to_string(m + 1);

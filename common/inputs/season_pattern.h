@@ -56,8 +56,8 @@ text::ReadStatus read_typical_year_values(text::FreeFormReader& reader, TypicalY
 
 // Range checks of a typical year (calendar order): k-values and base moduli
 // above 0, humidities 0 to 100 percent. False (reported) on the first failure.
-bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file_label,
-                        const ReportError& report_error, const std::string& detail);
+bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file_label, const ReportError& report_error,
+                        const std::string& detail);
 // Modulus of rupture and elastic modulus above 0 in every row of a PCC
 // property table.
 bool pcc_rows_valid(std::span<const float> mr, std::span<const float> e, std::string_view file_label,

@@ -120,8 +120,7 @@ class TemperatureFileReader {
         return DayResult::failed;
       }
       if (line.hour != hour) {
-        report_error_(temperature_hours_message,
-                      line_detail() + "; hour " + std::to_string(hour) + " was expected");
+        report_error_(temperature_hours_message, line_detail() + "; hour " + std::to_string(hour) + " was expected");
         return DayResult::failed;
       }
       last_year_ = line.year;
@@ -169,8 +168,9 @@ bool temperature_records_valid(std::span<const HourlyRecord> records, size_t cap
   // Records come in whole days unless the storage filled up: a last day that
   // stops before hour 23 means the file was cut short.
   if (!records.empty() && records.back().hour != 23 && records.size() < capacity) {
-    report_error(temperature_partial_day_message, platform::input_file_detail(path) + "; the last day ends after hour " +
-                                                      std::to_string(records.back().hour));
+    report_error(
+        temperature_partial_day_message,
+        platform::input_file_detail(path) + "; the last day ends after hour " + std::to_string(records.back().hour));
     return false;
   }
   std::array<bool, 12> covered{};
@@ -182,8 +182,8 @@ bool temperature_records_valid(std::span<const HourlyRecord> records, size_t cap
       report_error("Temperature data error: record " + std::to_string(r + 1) + ", temperature " +
                        std::to_string(i + 1) + " (deg F) must be " + shown_value(lowest_slab_temperature) + " to " +
                        shown_value(highest_slab_temperature) + ": " + shown_value(t),
-                   platform::input_file_detail(path) + "; hour " + std::to_string(record.hour) +
-                       " of a day in month " + std::to_string(record.month));
+                   platform::input_file_detail(path) + "; hour " + std::to_string(record.hour) + " of a day in month " +
+                       std::to_string(record.month));
       return false;
     }
     if (record.month >= 1 && record.month <= 12) covered[static_cast<size_t>(record.month - 1)] = true;
@@ -193,9 +193,10 @@ bool temperature_records_valid(std::span<const HourlyRecord> records, size_t cap
     if (!covered[m]) missing += (missing.empty() ? "" : ", ") + std::to_string(m + 1);
   }
   if (missing.empty()) return true;
-  report_error(temperature_months_message, platform::input_file_detail(path) + "; " +
-                                               std::to_string(records.size()) + " hourly records; months without "
-                                               "records: " + missing);
+  report_error(temperature_months_message, platform::input_file_detail(path) + "; " + std::to_string(records.size()) +
+                                               " hourly records; months without "
+                                               "records: " +
+                                               missing);
   return false;
 }
 

@@ -8,8 +8,8 @@
 
 #include "common/inputs/season_pattern.h"
 #include "common/inputs/value_checks.h"
-#include "common/platform/run_reporting.h"
 #include "common/platform/paths.h"
+#include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
 
@@ -88,8 +88,8 @@ constexpr std::array<std::string_view, axle_type_count> axle_file_labels = {
 
 // Axle counts are numbers of axles: none may be negative, and none so large
 // that the axles of its month or the sums over the months overflow.
-bool axle_line_valid(AxleType type, std::span<const float> line_values, std::span<const float> totals,
-                     int32_t month, const std::string& path, const ReportError& report_error) {
+bool axle_line_valid(AxleType type, std::span<const float> line_values, std::span<const float> totals, int32_t month,
+                     const std::string& path, const ReportError& report_error) {
   constexpr float longest_month_days = 31.0f;
   // Far above the axles of one load class on the busiest road: beyond it a
   // count is a typing or unit error, and its damage would swamp every month.
@@ -153,8 +153,7 @@ bool read_axle_file(AxleType type, const std::string& path, const AxleReadPolicy
   for (size_t c = 0; c < line_values.size(); ++c) {
     traffic.esal_sum += totals[c] * load_equivalency_factor(type, static_cast<int32_t>(c + 1));
   }
-  return axle_sums_finite(type, traffic, static_cast<size_t>(std::max(policy.months, int32_t{0})), path,
-                          report_error);
+  return axle_sums_finite(type, traffic, static_cast<size_t>(std::max(policy.months, int32_t{0})), path, report_error);
 }
 
 }  // namespace
@@ -196,10 +195,11 @@ bool traffic_summaries_fit(const AxleTraffic& traffic, const ReportError& report
   const float design_traffic = design_traffic_millions(traffic);
   // F6.2: up to 999.99 million ESALs.
   if (std::isfinite(design_traffic) && design_traffic < 999.995f) return true;
-  report_error("Data error: axle load spectra files -- design traffic does not fit ESALs.txt (at most 999.99 "
-               "million ESALs): " +
-                   shown_value(design_traffic),
-               {});
+  report_error(
+      "Data error: axle load spectra files -- design traffic does not fit ESALs.txt (at most 999.99 "
+      "million ESALs): " +
+          shown_value(design_traffic),
+      {});
   return false;
 }
 

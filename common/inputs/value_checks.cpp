@@ -53,7 +53,8 @@ bool FieldChecks::between_exclusive(std::string_view field, std::string_view mea
 }
 
 bool FieldChecks::within(std::string_view field, std::string_view meaning, double value, double lo, double hi) {
-  if (ok_ && !(value >= lo && value <= hi)) fail(field, meaning, "be " + shown_value(lo) + " to " + shown_value(hi), value);
+  if (ok_ && !(value >= lo && value <= hi))
+    fail(field, meaning, "be " + shown_value(lo) + " to " + shown_value(hi), value);
   return ok_;
 }
 

@@ -30,7 +30,8 @@ void nn_eval_22(std::string_view file_name, int32_t /*total_results*/, int32_t J
   group1.set_coordinates(1, x1.first(nj));
   StageEvaluator group2(model, group2_dimensions);
   if (!group2.check_shape()) return;
-  if (group2.coefficient_count() > staged->group2_blocks) platform::stop_run(incorrect_nn_message, platform::input_file_detail(file_name));
+  if (group2.coefficient_count() > staged->group2_blocks)
+    platform::stop_run(incorrect_nn_message, platform::input_file_detail(file_name));
   group2.set_coordinates(0, x4.first(ni));
   group2.set_coordinates(1, std::span<const float>(&x3, 1));
 

@@ -41,7 +41,8 @@ void nn_eval_32_grid(std::string_view file_name, int32_t /*total_results*/, int3
   StageEvaluator group2(model, group2_dimensions);
   if (np > 0) {
     if (!group2.check_shape()) return;
-    if (group2.coefficient_count() > staged->group2_blocks) platform::stop_run(wrong_nn_message, platform::input_file_detail(file_name));
+    if (group2.coefficient_count() > staged->group2_blocks)
+      platform::stop_run(wrong_nn_message, platform::input_file_detail(file_name));
     group2.set_coordinates(0, x5.first(np * nj));
     group2.set_coordinates(1, x4.first(np * nj));
   }
@@ -69,7 +70,8 @@ void nn_eval_32_paired(std::string_view file_name, int32_t /*total_results*/, in
                        std::span<const float> x5, std::span<float> output) {
   const std::shared_ptr<const StagedModel> staged = load_model(file_name);
   const ResponseModel& model = staged->model;
-  if (model.ig1 != 3 || model.ig2 != 2) platform::stop_run(wrong_nn_file_message, platform::input_file_detail(file_name));
+  if (model.ig1 != 3 || model.ig2 != 2)
+    platform::stop_run(wrong_nn_file_message, platform::input_file_detail(file_name));
   const size_t nj = count_of(J);
   const size_t ni = count_of(I);
   const size_t np = count_of(Np);

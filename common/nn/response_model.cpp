@@ -95,7 +95,8 @@ std::string model_file_message(std::string_view path, std::string_view reason) {
 
 void read_response_model(std::string_view path, ResponseModel& model) {
   const std::optional<std::string> contents = platform::read_input_file(path);
-  if (!contents) platform::stop_run(model_file_message(path, model_file_reason::cannot_open), platform::input_file_detail(path));
+  if (!contents)
+    platform::stop_run(model_file_message(path, model_file_reason::cannot_open), platform::input_file_detail(path));
   std::string error;
   if (!parse_response_model(*contents, model, error)) platform::stop_run(model_file_message(path, error));
 }

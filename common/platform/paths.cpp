@@ -1,8 +1,5 @@
 #include "common/platform/paths.h"
 
-#include "common/platform/result_guard.h"
-#include "common/platform/run_reporting.h"
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +7,9 @@
 #include <iostream>
 #include <sstream>
 #include <system_error>
+
+#include "common/platform/result_guard.h"
+#include "common/platform/run_reporting.h"
 
 namespace jpcp::platform {
 

@@ -8,8 +8,8 @@
 #include "common/cli/command_line.h"
 #include "common/inputs/general_input.h"
 #include "common/inputs/input_set.h"
-#include "common/inputs/response_switch.h"
 #include "common/inputs/nn_info.h"
+#include "common/inputs/response_switch.h"
 #include "common/inputs/season_pattern.h"
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
@@ -155,9 +155,8 @@ bool read_section_inputs(RunContext& run, CrackingSection& section) {
   // which would reach the stress models as an infinity.
   for (size_t m = 0; m < section.moisture.total_difference.size(); ++m) {
     if (std::isfinite(section.moisture.total_difference[m])) continue;
-    run.report_error(moisture_warping_message,
-                     platform::input_file_detail(files[inputs::general_input_file]) + "; month " +
-                         std::to_string(m + 1) + " of the typical year");
+    run.report_error(moisture_warping_message, platform::input_file_detail(files[inputs::general_input_file]) +
+                                                   "; month " + std::to_string(m + 1) + " of the typical year");
     return false;
   }
   return true;
@@ -282,7 +281,8 @@ int run(int argc, const char* const* argv) {
       const std::string problem =
           inputs::file_list_problem(file_list_name, status, sections, section.input_set.section_name);
       if (!problem.empty()) {
-        run.report_error(problem, platform::input_file_detail(file_list_path) + "; " + file_list.failure_detail());
+        const std::string& place = file_list.failure_detail();
+        run.report_error(problem, platform::input_file_detail(file_list_path) + (place.empty() ? "" : "; " + place));
         break;
       }
       if (status != inputs::InputSetStatus::read) break;  // the normal end of the run

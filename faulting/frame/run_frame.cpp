@@ -102,8 +102,7 @@ bool read_section_inputs(RunContext& run, FaultingSection& section) {
   const SectionInputs& in = section.inputs;
 
   const size_t capacity = temperature_capacity(in.n_months, in.age_offset);
-  if (!read_fault_temperatures(files[temperature_data_file], capacity, in.age_offset, report,
-                               section.temperatures) ||
+  if (!read_fault_temperatures(files[temperature_data_file], capacity, in.age_offset, report, section.temperatures) ||
       !inputs::temperature_records_valid(section.temperatures, capacity, files[temperature_data_file], report)) {
     return false;
   }
@@ -153,8 +152,7 @@ void end_run(RunContext& run) {
   run.deflection_file.close();
   // The last guard on the results: no NaN, infinity or asterisk-filled field.
   if (run.error_count == 0) {
-    const std::string message =
-        platform::check_written_files(platform::join(run.results_folder(), error_file_name));
+    const std::string message = platform::check_written_files(platform::join(run.results_folder(), error_file_name));
     if (!message.empty()) run.report_error(message, "results folder " + run.results_folder());
   }
   run.error_file.close();
@@ -183,8 +181,9 @@ int run(int argc, const char* const* argv) {
         inputs::read_input_set_status(file_list, run.source_folder, faulting_input_set_layout(), section.input_set);
     const std::string problem = inputs::file_list_problem(file_list_name, status, 0, section.input_set.section_name);
     if (!problem.empty()) {
-      run.report_error(problem, platform::input_file_detail(platform::join(run.source_folder, file_list_name)) + "; " +
-                                    file_list.failure_detail());
+      const std::string& place = file_list.failure_detail();
+      run.report_error(problem, platform::input_file_detail(platform::join(run.source_folder, file_list_name)) +
+                                    (place.empty() ? "" : "; " + place));
     } else {
       run_section(run, section);
     }

@@ -76,8 +76,9 @@ bool read_fault_season_pattern(std::string_view path, int32_t n_months, const in
   }
   if (report_failure(reader.read(targets), inputs::season_pcc_message, report_error, reader, path)) return false;
   if (!pcc_ages_valid(table.age)) {
-    report_error(inputs::season_pcc_message, detail + "; the ages of records 2 to 19 must be 1 to 12, 24, 36, 48, "
-                                                      "60, 120 and 240 months");
+    report_error(inputs::season_pcc_message, detail +
+                                                 "; the ages of records 2 to 19 must be 1 to 12, 24, 36, 48, "
+                                                 "60, 120 and 240 months");
     return false;
   }
   if (!inputs::pcc_rows_valid(table.mr, table.e, season_file_label, report_error, detail)) return false;

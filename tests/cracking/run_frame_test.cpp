@@ -211,8 +211,8 @@ TEST_F(CrackingRun, ImpossibleValueIsAnErrorWithItsDetailOnStandardError) {
   const std::string line = "Data error: General Input File -- field 5 (slab thickness, in) must be above 0: -1";
   EXPECT_EQ(errors(), std::vector<std::string>{" " + line});
   EXPECT_EQ(progress(), " -1.0\n");
-  EXPECT_EQ(r.standard_error,
-            " " + line + "\n   " + fs::absolute(source_.path() / "GeneralInput.txt").lexically_normal().string() + "\n");
+  EXPECT_EQ(r.standard_error, " " + line + "\n   " +
+                                  fs::absolute(source_.path() / "GeneralInput.txt").lexically_normal().string() + "\n");
 }
 
 // A section name that is a path: rejected, and nothing is written outside
@@ -220,7 +220,8 @@ TEST_F(CrackingRun, ImpossibleValueIsAnErrorWithItsDetailOnStandardError) {
 TEST_F(CrackingRun, SectionNameWithAPathIsRejectedAndNothingLeavesTheResultsFolder) {
   write_cracking_section(source_.path(), CrackingSectionInputs(), "s_");
   const fs::path outside = results_.path().parent_path();
-  for (const std::string& name : std::vector<std::string>{"'../escaped'", "'..\\escaped'", "/tmp/escaped", "'C:escaped'"}) {
+  for (const std::string& name :
+       std::vector<std::string>{"'../escaped'", "'..\\escaped'", "/tmp/escaped", "'C:escaped'"}) {
     std::string block = cracking_file_list_block("X", "s_");
     block.replace(0, 1, name);
     write_file(source_.path() / "FileList.txt", block);

@@ -160,8 +160,8 @@ RunResult run_program(const std::string& executable, const std::vector<std::stri
   for (const std::string& argument : arguments) command += " '" + argument + "'";
   // Standard error apart: it carries the error lines with their detail.
   static int run_number = 0;
-  const fs::path error_path =
-      fs::path(::testing::TempDir()) / ("jpcp_stderr_" + std::to_string(::getpid()) + "_" + std::to_string(++run_number));
+  const fs::path error_path = fs::path(::testing::TempDir()) /
+                              ("jpcp_stderr_" + std::to_string(::getpid()) + "_" + std::to_string(++run_number));
   command += " 2>'" + error_path.string() + "'";
   RunResult result;
   FILE* pipe = ::popen(command.c_str(), "r");

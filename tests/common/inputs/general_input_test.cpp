@@ -15,9 +15,9 @@ using testing::TempFolder;
 // Field values (index = field number) of a plausible section.
 std::array<float, 44> section_fields() {
   std::array<float, 44> f{};
-  const float values[43] = {20,  3,    2,    24.9f, 10,   15,  0,   12,  0,    0.15f, 150, 5.5e-6f, 2,    600, 35.7f,
-                            7,   6,    140,  1.2f,  -1.8f, 2,  1.22f, 3.9f, -10, 0,   11, 12,  18,   10, 13,
-                            0.3f, 4,   0.5f, 0.4f,  12,   16,  20,  50,  30,   20,   2,   1.5f,   0.25f};
+  const float values[43] = {20,   3, 2,    24.9f, 10,    15, 0,     12,   0,   0.15f, 150, 5.5e-6f, 2,    600, 35.7f,
+                            7,    6, 140,  1.2f,  -1.8f, 2,  1.22f, 3.9f, -10, 0,     11,  12,      18,   10,  13,
+                            0.3f, 4, 0.5f, 0.4f,  12,    16, 20,    50,   30,  20,    2,   1.5f,    0.25f};
   for (size_t k = 1; k <= 43; ++k) f[k] = values[k - 1];
   return f;
 }

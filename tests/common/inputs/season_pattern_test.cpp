@@ -250,13 +250,15 @@ TEST(SeasonPattern, RangeChecksNameTheValue) {
 
   std::string k_zero = season_text();
   k_zero.replace(0, 3, "0");
-  EXPECT_EQ(read(folder, k_zero, pcc_text(13), inputs(1)).messages,
-            std::vector<std::string>{"Data error: Season Pattern File -- k-value of month 1 (psi/in) must be above 0: 0"});
+  EXPECT_EQ(
+      read(folder, k_zero, pcc_text(13), inputs(1)).messages,
+      std::vector<std::string>{"Data error: Season Pattern File -- k-value of month 1 (psi/in) must be above 0: 0"});
 
   std::string e_zero = pcc_text(13);
   e_zero.replace(e_zero.find("\n3 "), e_zero.find('\n', e_zero.find("\n3 ") + 1) - e_zero.find("\n3 "), "\n3 509 0");
-  EXPECT_EQ(read(folder, season_text(), e_zero, inputs(1)).messages,
-            std::vector<std::string>{"Data error: PCC modulus file -- row 3 (PCC elastic modulus, psi) must be above 0: 0"});
+  EXPECT_EQ(
+      read(folder, season_text(), e_zero, inputs(1)).messages,
+      std::vector<std::string>{"Data error: PCC modulus file -- row 3 (PCC elastic modulus, psi) must be above 0: 0"});
 }
 
 }  // namespace

@@ -240,7 +240,8 @@ TEST(TrafficRanges, AxleCountsAndHourlyPercentagesAtTheirBounds) {
   };
   EXPECT_TRUE(single_with("0").empty());
   EXPECT_TRUE(single_with("1e6").empty());
-  const std::string rule = "Data error: Single axle load spectra file -- line 1, class 2 (axles per day) must be 0 to 1000000: ";
+  const std::string rule =
+      "Data error: Single axle load spectra file -- line 1, class 2 (axles per day) must be 0 to 1000000: ";
   EXPECT_EQ(single_with("-0.5"), std::vector<std::string>{rule + "-0.5"});
   EXPECT_EQ(single_with("1.1e6"), std::vector<std::string>{rule + "1100000"});
   EXPECT_EQ(single_with("1e38"), std::vector<std::string>{rule + "1e+38"});

@@ -13,7 +13,8 @@ namespace jpcp::platform {
 namespace {
 
 TEST(SectionNames, NamesThatWouldLeaveTheResultsFolderAreRejected) {
-  for (const std::string& name : std::vector<std::string>{"Example", "I-80 EB km 12.5", "NULLX", std::string(200, 'a')}) {
+  for (const std::string& name :
+       std::vector<std::string>{"Example", "I-80 EB km 12.5", "NULLX", std::string(200, 'a')}) {
     EXPECT_EQ(section_name_problem(name), "") << name;
   }
   const std::vector<std::pair<std::string, std::string>> rejected = {
@@ -55,7 +56,8 @@ TEST(StopReporter, GetsTheMessageAsOneLineOnceAndIsThenCleared) {
   });
   report_stop(" *** TERMINAL ERROR 2 from BSNAK.  Interpolation\n     matrix is singular.\n", "f.ttt");
   report_stop(" Wrong NN", "");
-  EXPECT_EQ(lines, std::vector<std::string>{"*** TERMINAL ERROR 2 from BSNAK.  Interpolation matrix is singular.|f.ttt"});
+  EXPECT_EQ(lines,
+            std::vector<std::string>{"*** TERMINAL ERROR 2 from BSNAK.  Interpolation matrix is singular.|f.ttt"});
 }
 
 }  // namespace
