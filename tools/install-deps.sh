@@ -21,6 +21,7 @@ tests_packages=(
   python3-pandas python3-numpy python3-matplotlib python3-pytest chromium # Python package, its tests and report rendering
   parallel python3-tqdm         # jpcp batch: local engine and its progress bar
   slurm-wlm munge               # jpcp batch: the Slurm engine's test cluster
+  clang libclang-rt-14-dev      # fuzz targets (libFuzzer, sanitizers)
 )
 
 want=()

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "common/inputs/season_pattern.h"
+#include "common/inputs/value_checks.h"
+#include "common/platform/run_reporting.h"
 #include "common/text/free_form_reader.h"
 
 namespace jpcp::inputs {
@@ -28,18 +30,14 @@ int32_t truncated(float value) {
   return static_cast<int32_t>(value);
 }
 
-// Reports the failure of a read statement; true when the read succeeded.
-bool read_succeeded(text::ReadStatus status, const ReportError& report_error) {
-  switch (status) {
-    case text::ReadStatus::ok:
-      return true;
-    case text::ReadStatus::end_of_file:
-      report_error(general_input_eof_message);
-      return false;
-    case text::ReadStatus::bad_value:
-      report_error(general_input_data_message);
-      return false;
-  }
+// Reports the failure of a read statement, with the file and the place of
+// the failure on the console; true when the read succeeded.
+bool read_succeeded(text::ReadStatus status, const text::FreeFormReader& reader, std::string_view path,
+                    const ReportError& report_error) {
+  if (status == text::ReadStatus::ok) return true;
+  const std::string detail = platform::input_file_detail(path) + "; " + reader.failure_detail();
+  report_error(status == text::ReadStatus::end_of_file ? general_input_eof_message : general_input_data_message,
+               detail);
   return false;
 }
 
@@ -48,6 +46,13 @@ bool read_succeeded(text::ReadStatus status, const ReportError& report_error) {
 text::ReadStatus read_value_list(text::FreeFormReader& reader, std::vector<float>& values) {
   int32_t count = 0;
   if (const auto status = reader.read_values(count); status != text::ReadStatus::ok) return status;
+  // Each value has a line of its own: a count beyond the lines left meets
+  // the end of the file, and is never allocated.
+  if (static_cast<size_t>(std::max(count, 0)) > reader.lines_left()) {
+    for (size_t k = reader.lines_left(); k > 0; --k) reader.skip_line();
+    float ignored = 0.0f;
+    return reader.read_values(ignored);
+  }
   values.assign(static_cast<size_t>(std::max(count, 0)), 0.0f);
   for (float& value : values) {
     if (const auto status = reader.read_values(value); status != text::ReadStatus::ok) return status;
@@ -112,6 +117,36 @@ void apply_wheel_path_rule(GeneralInput& input) {
   }
 }
 
+// Range checks of the fields as read (raw[k - 1] is field k): values that
+// make the mechanics undefined or meaningless. False (reported) on the first.
+bool fields_valid(const std::array<float, general_field_count>& raw, const GeneralInput& input,
+                  const ReportError& report_error, const std::string& detail) {
+  FieldChecks checks(general_input_label, report_error, detail);
+  const auto field = [&](int number) { return raw[static_cast<size_t>(number - 1)]; };
+  const auto label = [](int number) { return field_label("field", number); };
+  checks.above_zero(label(5), "slab thickness, in", field(5));
+  checks.above_zero(label(6), "joint spacing, ft", field(6));
+  for (size_t k = 0; k < input.calibration_values.size(); ++k) {
+    checks.above_zero("calibration value " + std::to_string(k + 1), "joint spacing, ft", input.calibration_values[k]);
+  }
+  checks.between_exclusive(label(10), "Poisson's ratio", field(10), 0.0, 0.5);
+  checks.above_zero(label(11), "concrete unit weight, pcf", field(11));
+  checks.above_zero(label(12), "coefficient of thermal expansion, 1/deg F", field(12));
+  checks.at_least_zero(label(13), "depth of the drying-shrinkage zone, in", field(13));
+  checks.at_least_zero(label(15), "age time constant, days", field(15));
+  checks.at_least_zero(label(17), "base thickness, in", field(17));
+  checks.above_zero(label(18), "base unit weight, pcf", field(18));
+  checks.at_least_zero(label(29), "standard deviation of the wheel-path offset, in", field(29));
+  checks.above_zero(label(31), "tire pressure, psi", field(31));
+  checks.above_zero(label(34), "contact width, in", field(34));
+  checks.at_least_zero(label(38), "short wheelbase trucks, percent", field(38));
+  checks.at_least_zero(label(39), "medium wheelbase trucks, percent", field(39));
+  checks.at_least_zero(label(40), "long wheelbase trucks, percent", field(40));
+  checks.above_zero(label(41), "tandem axle scale factor", field(41));
+  checks.within(label(42), "existing cracking, percent of slabs", field(42), 0.0, 100.0);
+  return checks.ok();
+}
+
 }  // namespace
 
 int32_t rounded_design_life(float design_life) { return truncated(design_life + 0.5f); }
@@ -123,12 +158,12 @@ bool read_general_input(std::string_view path, bool calibration_mode, const Repo
   reader.open(std::string(path));
 
   std::array<float, general_field_count> raw{};
-  if (!read_succeeded(reader.read_values(std::span<float>(raw)), report_error)) return false;
+  if (!read_succeeded(reader.read_values(std::span<float>(raw)), reader, path, report_error)) return false;
 
   GeneralInput result;
   if (calibration_mode) {
-    if (!read_succeeded(read_value_list(reader, result.calibration_values), report_error)) return false;
-    if (!read_succeeded(read_value_list(reader, result.observation_ages), report_error)) return false;
+    if (!read_succeeded(read_value_list(reader, result.calibration_values), reader, path, report_error)) return false;
+    if (!read_succeeded(read_value_list(reader, result.observation_ages), reader, path, report_error)) return false;
     result.analysis_count = static_cast<int32_t>(result.calibration_values.size());
   } else {
     result.analysis_count = 1;
@@ -139,15 +174,17 @@ bool read_general_input(std::string_view path, bool calibration_mode, const Repo
   apply_wheel_path_rule(result);
   result.field[8] = std::max(result.field[8], field8_lower_bound);
 
+  const std::string detail = platform::input_file_detail(path);
   const int32_t years = rounded_design_life(result.field[1]);
-  if (years < 1 || years > max_design_life_years) {
-    report_error(general_input_design_life_message);
+  if (years < 1 || years > max_analysis_years) {
+    report_error(general_input_design_life_message, detail);
     return false;
   }
   if (result.start_month < 1 || result.start_month > 12) {
-    report_error(general_input_start_month_message);
+    report_error(general_input_start_month_message, detail);
     return false;
   }
+  if (!fields_valid(raw, result, report_error, detail)) return false;
 
   input = std::move(result);
   return true;

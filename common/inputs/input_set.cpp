@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/platform/paths.h"
+#include "common/platform/section_names.h"
 
 namespace jpcp::inputs {
 
@@ -34,8 +35,20 @@ const InputSetLayout& cracking_input_set_layout() {
 
 bool read_input_set(text::FreeFormReader& file_list, std::string_view source_folder, const InputSetLayout& layout,
                     InputSet& input_set) {
+  return read_input_set_status(file_list, source_folder, layout, input_set) == InputSetStatus::read;
+}
+
+InputSetStatus read_input_set_status(text::FreeFormReader& file_list, std::string_view source_folder,
+                                     const InputSetLayout& layout, InputSet& input_set) {
   std::string section_name;
-  if (file_list.read_values(section_name) != text::ReadStatus::ok) return false;
+  switch (file_list.read_values(section_name)) {
+    case text::ReadStatus::ok:
+      break;
+    case text::ReadStatus::end_of_file:
+      return InputSetStatus::end_of_list;
+    case text::ReadStatus::bad_value:
+      return InputSetStatus::unreadable;
+  }
 
   std::vector<std::string> entries(layout.default_names.size());
   if (is_null_section(section_name)) {
@@ -43,7 +56,15 @@ bool read_input_set(text::FreeFormReader& file_list, std::string_view source_fol
     for (size_t i = 0; i < entries.size(); ++i) entries[i] = std::string(layout.default_names[i]);
   } else {
     for (std::string& entry : entries) {
-      if (file_list.read_values(entry) != text::ReadStatus::ok) return false;
+      const text::ReadStatus status = file_list.read_values(entry);
+      if (status == text::ReadStatus::end_of_file) {
+        input_set.section_name = std::move(section_name);
+        return InputSetStatus::truncated;
+      }
+      if (status != text::ReadStatus::ok) {
+        input_set.section_name = std::move(section_name);
+        return InputSetStatus::unreadable;
+      }
     }
   }
 
@@ -53,7 +74,29 @@ bool read_input_set(text::FreeFormReader& file_list, std::string_view source_fol
 
   input_set.section_name = std::move(section_name);
   input_set.files = std::move(entries);
-  return true;
+  return InputSetStatus::read;
+}
+
+std::string file_list_problem(std::string_view list_name, InputSetStatus status, int32_t sections,
+                              std::string_view section_name) {
+  const std::string name(platform::trimmed(section_name));
+  switch (status) {
+    case InputSetStatus::end_of_list:
+      if (sections > 0) return {};
+      return "Data error: " + std::string(list_name) + " -- no sections";
+    case InputSetStatus::truncated:
+      return "Unexpected end of file: " + std::string(list_name) + " -- the block of section " + name +
+             " lacks input file lines";
+    case InputSetStatus::unreadable:
+      return "Data error: " + std::string(list_name) + " -- a line cannot be read after section " +
+             std::to_string(sections);
+    case InputSetStatus::read:
+      break;
+  }
+  const std::string_view problem = platform::section_name_problem(section_name);
+  if (problem.empty()) return {};
+  const std::string shown = name.size() > 60 ? name.substr(0, 60) + "..." : name;
+  return "Data error: " + std::string(list_name) + " -- section name " + std::string(problem) + ": '" + shown + "'";
 }
 
 }  // namespace jpcp::inputs

@@ -2,6 +2,7 @@
 // its input files.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,5 +46,18 @@ const InputSetLayout& cracking_input_set_layout();
 // the normal end of a run, nothing is reported.
 bool read_input_set(text::FreeFormReader& file_list, std::string_view source_folder, const InputSetLayout& layout,
                     InputSet& input_set);
+
+// The same read, telling the end of the list from a block that lacks file
+// lines or holds a line that cannot be read.
+enum class InputSetStatus { read, end_of_list, truncated, unreadable };
+InputSetStatus read_input_set_status(text::FreeFormReader& file_list, std::string_view source_folder,
+                                     const InputSetLayout& layout, InputSet& input_set);
+
+// The error line for a file list whose reading stopped with `status` after
+// `sections` sections: a list without any section, a truncated or
+// unreadable block, or a section name that cannot name output files. Empty
+// when nothing is wrong (the normal end of the list, or a good section).
+std::string file_list_problem(std::string_view list_name, InputSetStatus status, int32_t sections,
+                              std::string_view section_name);
 
 }  // namespace jpcp::inputs

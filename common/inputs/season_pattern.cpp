@@ -3,12 +3,15 @@
 #include <string>
 
 #include "common/inputs/general_input.h"
+#include "common/inputs/value_checks.h"
+#include "common/platform/run_reporting.h"
 
 namespace jpcp::inputs {
 
 namespace {
 
 constexpr float days_per_month = 30.4167f;
+constexpr std::string_view season_file_label = "Season Pattern File";
 // Rows of the PCC modulus file before the year-end rows: ages 0 to 12 months.
 constexpr int32_t pcc_month_rows = 12;
 // An interface switch beyond this many months that reaches the end of the
@@ -22,9 +25,12 @@ struct PccRows {
   std::vector<float> e;
 };
 
-bool report_season_failure(text::ReadStatus status, std::string_view data_message, const ReportError& report_error) {
+bool report_season_failure(text::ReadStatus status, std::string_view data_message, const ReportError& report_error,
+                           const text::FreeFormReader& reader, std::string_view path, std::string_view note = {}) {
   if (status == text::ReadStatus::ok) return false;
-  report_error(status == text::ReadStatus::end_of_file ? season_eof_message : data_message);
+  std::string detail = platform::input_file_detail(path) + "; " + reader.failure_detail();
+  if (!note.empty()) detail += "; " + std::string(note);
+  report_error(status == text::ReadStatus::end_of_file ? season_eof_message : data_message, detail);
   return true;
 }
 
@@ -35,7 +41,9 @@ bool read_pcc_file(std::string_view path, int32_t row_count, const ReportError& 
   reader.open(std::string(path));  // a missing file reads as an empty one
 
   int32_t leading = 0;
-  if (report_season_failure(reader.read_values(leading), season_typical_year_message, report_error)) return false;
+  if (report_season_failure(reader.read_values(leading), season_typical_year_message, report_error, reader, path)) {
+    return false;
+  }
 
   const auto count = static_cast<size_t>(row_count);
   rows.age.assign(count, 0);
@@ -48,7 +56,9 @@ bool read_pcc_file(std::string_view path, int32_t row_count, const ReportError& 
     targets.emplace_back(&rows.mr[r]);
     targets.emplace_back(&rows.e[r]);
   }
-  return !report_season_failure(reader.read(targets), season_pcc_message, report_error);
+  const std::string note = "the design life needs " + std::to_string(count) + " rows of PCC properties";
+  if (report_season_failure(reader.read(targets), season_pcc_message, report_error, reader, path, note)) return false;
+  return pcc_rows_valid(rows.mr, rows.e, "PCC modulus file", report_error, platform::input_file_detail(path));
 }
 
 // Typical-year values reordered so that position 0 is the starting month.
@@ -116,6 +126,28 @@ int32_t calendar_month(int32_t start_month, int32_t position) {
   return (offset < 0 ? offset + 12 : offset) + 1;
 }
 
+bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file_label,
+                        const ReportError& report_error, const std::string& detail) {
+  FieldChecks checks(file_label, report_error, detail);
+  for (size_t m = 0; m < 12; ++m) {
+    const std::string month = " of month " + std::to_string(m + 1);
+    checks.above_zero("k-value" + month, "psi/in", calendar_order.k_value[m]);
+    checks.above_zero("base modulus" + month, "psi", calendar_order.base_modulus[m]);
+    checks.within("relative humidity" + month, "percent", calendar_order.relative_humidity[m], 0.0, 100.0);
+  }
+  return checks.ok();
+}
+
+bool pcc_rows_valid(std::span<const float> mr, std::span<const float> e, std::string_view file_label,
+                    const ReportError& report_error, const std::string& detail) {
+  FieldChecks checks(file_label, report_error, detail);
+  for (size_t r = 0; r < mr.size() && r < e.size(); ++r) {
+    checks.above_zero("row " + std::to_string(r + 1), "modulus of rupture, psi", mr[r]);
+    checks.above_zero("row " + std::to_string(r + 1), "PCC elastic modulus, psi", e[r]);
+  }
+  return checks.ok();
+}
+
 text::ReadStatus read_typical_year_values(text::FreeFormReader& reader, TypicalYear& calendar_order) {
   for (std::array<float, 12>* values :
        {&calendar_order.k_value, &calendar_order.base_modulus, &calendar_order.relative_humidity}) {
@@ -140,7 +172,11 @@ bool read_season_pattern(std::string_view season_path, std::string_view pcc_path
     text::FreeFormReader reader;
     reader.open(std::string(season_path));  // a missing file reads as an empty one
     if (report_season_failure(read_typical_year_values(reader, calendar_order), season_typical_year_message,
-                              report_error)) {
+                              report_error, reader, season_path)) {
+      return false;
+    }
+    if (!typical_year_valid(calendar_order, season_file_label, report_error,
+                            platform::input_file_detail(season_path))) {
       return false;
     }
   }

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -51,6 +53,15 @@ int32_t calendar_month(int32_t start_month, int32_t position);
 // Reads the three 12-value reads of a season pattern file (calendar order).
 // Returns the read status of the first failing read.
 text::ReadStatus read_typical_year_values(text::FreeFormReader& reader, TypicalYear& calendar_order);
+
+// Range checks of a typical year (calendar order): k-values and base moduli
+// above 0, humidities 0 to 100 percent. False (reported) on the first failure.
+bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file_label,
+                        const ReportError& report_error, const std::string& detail);
+// Modulus of rupture and elastic modulus above 0 in every row of a PCC
+// property table.
+bool pcc_rows_valid(std::span<const float> mr, std::span<const float> e, std::string_view file_label,
+                    const ReportError& report_error, const std::string& detail);
 
 struct SeasonInputs {
   int32_t years = 0;              // Y, rounded design life (1..125)

@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "common/inputs/value_checks.h"
 #include "common/platform/paths.h"
+#include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 #include "common/text/lines.h"
 
@@ -77,11 +79,12 @@ class TemperatureFileReader {
     int32_t header_year = 0;
     for (size_t i = 0; i < header_lines; ++i) {
       if (next_line_ >= lines_.size()) {
-        report_error_(std::string(temperature_eof_prefix) + text::format_A(path_, temperature_message_path_width));
+        report_error_(std::string(temperature_eof_prefix) + text::format_A(path_, temperature_message_path_width),
+                      detail("the header of 288 lines ends at line " + std::to_string(lines_.size())));
         return false;
       }
       if (!text::read_fixed_integer(lines_[next_line_++], 1, 4, header_year)) {
-        report_error_(temperature_format_message);
+        report_error_(temperature_format_message, line_detail());
         return false;
       }
     }
@@ -113,11 +116,12 @@ class TemperatureFileReader {
       if (only_blank_lines_left() || records_.size() >= policy_.capacity) return DayResult::end_of_reading;
       RecordLine line;
       if (!parse_record(lines_[next_line_++], line)) {
-        report_error_(temperature_format_message);
+        report_error_(temperature_format_message, line_detail());
         return DayResult::failed;
       }
       if (line.hour != hour) {
-        report_error_(temperature_hours_message);
+        report_error_(temperature_hours_message,
+                      line_detail() + "; hour " + std::to_string(hour) + " was expected");
         return DayResult::failed;
       }
       last_year_ = line.year;
@@ -140,6 +144,13 @@ class TemperatureFileReader {
     return true;
   }
 
+  // The file, and the line just read with its text, for the console.
+  std::string detail(const std::string& what) const { return platform::input_file_detail(path_) + "; " + what; }
+  std::string line_detail() const {
+    const std::string& line = lines_[next_line_ - 1];
+    return detail("line " + std::to_string(next_line_) + ": found '" + line.substr(0, 80) + "'");
+  }
+
   std::string_view path_;
   const TemperatureReadPolicy& policy_;
   const ReportError& report_error_;
@@ -152,6 +163,41 @@ class TemperatureFileReader {
 };
 
 }  // namespace
+
+bool temperature_records_valid(std::span<const HourlyRecord> records, size_t capacity, std::string_view path,
+                               const ReportError& report_error) {
+  // Records come in whole days unless the storage filled up: a last day that
+  // stops before hour 23 means the file was cut short.
+  if (!records.empty() && records.back().hour != 23 && records.size() < capacity) {
+    report_error(temperature_partial_day_message, platform::input_file_detail(path) + "; the last day ends after hour " +
+                                                      std::to_string(records.back().hour));
+    return false;
+  }
+  std::array<bool, 12> covered{};
+  for (size_t r = 0; r < records.size(); ++r) {
+    const HourlyRecord& record = records[r];
+    for (size_t i = 0; i < record.temperature.size(); ++i) {
+      const float t = record.temperature[i];
+      if (t >= lowest_slab_temperature && t <= highest_slab_temperature) continue;
+      report_error("Temperature data error: record " + std::to_string(r + 1) + ", temperature " +
+                       std::to_string(i + 1) + " (deg F) must be " + shown_value(lowest_slab_temperature) + " to " +
+                       shown_value(highest_slab_temperature) + ": " + shown_value(t),
+                   platform::input_file_detail(path) + "; hour " + std::to_string(record.hour) +
+                       " of a day in month " + std::to_string(record.month));
+      return false;
+    }
+    if (record.month >= 1 && record.month <= 12) covered[static_cast<size_t>(record.month - 1)] = true;
+  }
+  std::string missing;
+  for (size_t m = 0; m < covered.size(); ++m) {
+    if (!covered[m]) missing += (missing.empty() ? "" : ", ") + std::to_string(m + 1);
+  }
+  if (missing.empty()) return true;
+  report_error(temperature_months_message, platform::input_file_detail(path) + "; " +
+                                               std::to_string(records.size()) + " hourly records; months without "
+                                               "records: " + missing);
+  return false;
+}
 
 bool read_temperature_data(std::string_view path, const TemperatureReadPolicy& policy,
                            const ReportError& report_error, std::vector<HourlyRecord>& records) {

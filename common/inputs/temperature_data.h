@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -29,6 +30,18 @@ struct TemperatureReadPolicy {
 
 inline constexpr std::string_view temperature_format_message = "Temperature data error: invalid data format";
 inline constexpr std::string_view temperature_hours_message = "Temperature data error: hours are out of order.";
+
+inline constexpr std::string_view temperature_partial_day_message =
+    "Temperature data error: the file ends inside a day.";
+inline constexpr std::string_view temperature_months_message =
+    "Temperature data error: the records do not cover all 12 calendar months.";
+
+// Checks of the records read (a step after the reader): whole days unless
+// the storage of `capacity` records filled up, every temperature -100 to 200
+// deg F, and records in each of the 12 months (the monthly gradient tables
+// and the night-time statistics need them). False (reported) otherwise.
+bool temperature_records_valid(std::span<const HourlyRecord> records, size_t capacity, std::string_view path,
+                               const ReportError& report_error);
 
 bool read_temperature_data(std::string_view path, const TemperatureReadPolicy& policy,
                            const ReportError& report_error, std::vector<HourlyRecord>& records);

@@ -1,11 +1,14 @@
 #include "common/inputs/traffic.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <span>
 #include <vector>
 
 #include "common/inputs/season_pattern.h"
+#include "common/inputs/value_checks.h"
+#include "common/platform/run_reporting.h"
 #include "common/platform/paths.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
@@ -19,6 +22,7 @@ constexpr std::string_view axle_data_prefix = "Data error: ";
 // The path follows the fixed text in a blank-padded field of this width.
 constexpr int axle_message_path_width = 300;
 
+constexpr std::string_view hourly_traffic_label = "hourly traffic distribution file";
 constexpr std::string_view esals_file_name = "ESALs.txt";
 constexpr std::string_view esals_text_before = "Design traffic =";
 constexpr std::string_view esals_text_after = " million ESALs";
@@ -78,6 +82,37 @@ void fill_month(AxleType type, std::span<const float> line_values, size_t month,
   for (size_t c = 0; c + shift < line_values.size(); ++c) table(month, c) = line_values[c + shift] * days;
 }
 
+constexpr std::array<std::string_view, axle_type_count> axle_file_labels = {
+    "Single axle load spectra file", "Tandem axle load spectra file", "Tridem axle load spectra file",
+    "Quad axle load spectra file"};
+
+// Axle counts are numbers of axles: none may be negative.
+bool axle_line_valid(AxleType type, std::span<const float> line_values, int32_t month, const std::string& path,
+                     const ReportError& report_error) {
+  FieldChecks checks(axle_file_labels[type], report_error, platform::input_file_detail(path));
+  for (size_t c = 0; c < line_values.size() && checks.ok(); ++c) {
+    checks.at_least_zero("line " + std::to_string(month + 1) + ", class " + std::to_string(c + 1), "axles per day",
+                         line_values[c]);
+  }
+  return checks.ok();
+}
+
+// Sums and monthly values that overflow would reach the result files as
+// infinities: the counts are then too large to be real.
+bool axle_sums_finite(AxleType type, const AxleTraffic& traffic, size_t months, const std::string& path,
+                      const ReportError& report_error) {
+  bool finite = std::isfinite(traffic.esal_sum);
+  for (const float total : traffic.class_totals[type]) finite = finite && std::isfinite(total);
+  for (size_t j = 0; j < months && finite; ++j) {
+    for (size_t c = 0; c < axle_classes; ++c) finite = finite && std::isfinite(traffic.monthly[type](j, c));
+  }
+  if (finite) return true;
+  report_error("Data error: " + std::string(axle_file_labels[type]) +
+                   " -- axle counts too large: their sums over the months are not finite numbers",
+               platform::input_file_detail(path));
+  return false;
+}
+
 // Reads one axle file into its monthly table and class totals.
 bool read_axle_file(AxleType type, const std::string& path, const AxleReadPolicy& policy,
                     const ReportError& report_error, AxleTraffic& traffic) {
@@ -96,9 +131,12 @@ bool read_axle_file(AxleType type, const std::string& path, const AxleReadPolicy
     const auto status = reader.read_values(line_number, label, line_values);
     if (status != text::ReadStatus::ok) {
       const auto prefix = status == text::ReadStatus::end_of_file ? axle_eof_prefix : axle_data_prefix;
-      report_error(axle_message(prefix, path, policy.path_in_messages));
+      report_error(axle_message(prefix, path, policy.path_in_messages),
+                   platform::input_file_detail(path) + "; " + reader.failure_detail() + "; " +
+                       std::to_string(policy.months) + " lines of analysis months are needed");
       return false;
     }
+    if (!axle_line_valid(type, line_values, month, path, report_error)) return false;
     for (size_t c = 0; c < line_values.size(); ++c) totals[c] += line_values[c];
     fill_month(type, line_values, static_cast<size_t>(month), policy, traffic.monthly[type]);
   }
@@ -106,7 +144,8 @@ bool read_axle_file(AxleType type, const std::string& path, const AxleReadPolicy
   for (size_t c = 0; c < line_values.size(); ++c) {
     traffic.esal_sum += totals[c] * load_equivalency_factor(type, static_cast<int32_t>(c + 1));
   }
-  return true;
+  return axle_sums_finite(type, traffic, static_cast<size_t>(std::max(policy.months, int32_t{0})), path,
+                          report_error);
 }
 
 }  // namespace
@@ -140,10 +179,38 @@ bool read_axle_files(const std::array<std::string, axle_type_count>& paths, cons
   return true;
 }
 
+float design_traffic_millions(const AxleTraffic& traffic) {
+  return traffic.esal_sum * esal_days_per_month / esals_per_million;
+}
+
+bool traffic_summaries_fit(const AxleTraffic& traffic, const ReportError& report_error) {
+  const float design_traffic = design_traffic_millions(traffic);
+  // F6.2: up to 999.99 million ESALs.
+  if (std::isfinite(design_traffic) && design_traffic < 999.995f) return true;
+  report_error("Data error: axle load spectra files -- design traffic does not fit ESALs.txt (at most 999.99 "
+               "million ESALs): " +
+                   shown_value(design_traffic),
+               {});
+  return false;
+}
+
+bool hourly_percentages_valid(const std::array<float, 24>& percentages, std::string_view path,
+                              const ReportError& report_error) {
+  FieldChecks checks(hourly_traffic_label, report_error, platform::input_file_detail(path));
+  double sum = 0.0;
+  for (size_t h = 0; h < percentages.size(); ++h) {
+    checks.within(field_label("hour", static_cast<int64_t>(h + 1)), "percent of daily traffic", percentages[h], 0.0,
+                  100.0);
+    sum += percentages[h];
+  }
+  checks.above_zero("sum of the 24 hours", "percent of daily traffic", sum);
+  return checks.ok();
+}
+
 void write_traffic_summaries(const AxleTraffic& traffic, std::string_view results_folder) {
   std::ofstream esals;
   if (platform::create_output(esals, platform::join(results_folder, esals_file_name))) {
-    const float design_traffic = traffic.esal_sum * esal_days_per_month / esals_per_million;
+    const float design_traffic = design_traffic_millions(traffic);
     esals << esals_text_before << text::format_F(design_traffic, 6, 2) << esals_text_after << '\n';
   }
 

@@ -40,6 +40,12 @@ float load_equivalency_factor(AxleType type, int32_t file_class);
 bool read_axle_files(const std::array<std::string, axle_type_count>& paths, const AxleReadPolicy& policy,
                      const ReportError& report_error, AxleTraffic& traffic);
 
+// Design traffic in million ESALs, as ESALs.txt gives it.
+float design_traffic_millions(const AxleTraffic& traffic);
+// False (reported) when the design traffic does not fit its field of
+// ESALs.txt; checked before the summaries are written.
+bool traffic_summaries_fit(const AxleTraffic& traffic, const ReportError& report_error);
+
 // ESALs.txt and Traff.csv in the results folder (cracking program).
 void write_traffic_summaries(const AxleTraffic& traffic, std::string_view results_folder);
 
@@ -48,5 +54,8 @@ void write_traffic_summaries(const AxleTraffic& traffic, std::string_view result
 inline constexpr std::string_view hourly_traffic_read_message = "Read error: hourly traffic distribution file.";
 
 bool read_hourly_percentages(std::string_view path, std::array<float, 24>& percentages);
+// Every percentage 0 to 100 and their sum above 0; false (reported) otherwise.
+bool hourly_percentages_valid(const std::array<float, 24>& percentages, std::string_view path,
+                              const ReportError& report_error);
 
 }  // namespace jpcp::inputs

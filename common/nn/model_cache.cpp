@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "common/platform/paths.h"
+#include "common/platform/run_reporting.h"
 
 #ifndef JPCP_MODEL_CACHE
 #define JPCP_MODEL_CACHE 1
@@ -20,7 +21,7 @@ long parse_count = 0;
 
 std::shared_ptr<const StagedModel> parse_file(const std::string& path, std::string_view shown_name) {
   const std::optional<std::string> contents = platform::read_input_file(path);
-  if (!contents) platform::stop_run(model_file_message(shown_name, model_file_reason::cannot_open));
+  if (!contents) platform::stop_run(model_file_message(shown_name, model_file_reason::cannot_open), platform::input_file_detail(shown_name));
   ResponseModel model;
   std::string error;
   if (!parse_response_model(*contents, model, error)) platform::stop_run(model_file_message(shown_name, error));
@@ -64,10 +65,10 @@ std::optional<FileStamp> stamp_of(const std::string& path) {
 std::shared_ptr<const StagedModel> load_model(std::string_view file_name) {
   const std::string_view name = platform::trimmed(file_name);
   const std::optional<std::string> found = platform::find_input_file(name);
-  if (!found) platform::stop_run(model_file_message(name, model_file_reason::cannot_open));
+  if (!found) platform::stop_run(model_file_message(name, model_file_reason::cannot_open), platform::input_file_detail(name));
 #if JPCP_MODEL_CACHE
   const std::optional<FileStamp> stamp = stamp_of(*found);
-  if (!stamp) platform::stop_run(model_file_message(name, model_file_reason::cannot_open));
+  if (!stamp) platform::stop_run(model_file_message(name, model_file_reason::cannot_open), platform::input_file_detail(name));
   auto& cache = model_cache();
   if (auto entry = cache.find(*found); entry != cache.end() && entry->second.stamp == *stamp) {
     return entry->second.model;

@@ -7,6 +7,7 @@
 #include "common/nn/model_cache.h"
 #include "common/nn/staged_model.h"
 #include "common/platform/paths.h"
+#include "common/platform/run_reporting.h"
 
 namespace jpcp::nn {
 
@@ -15,7 +16,7 @@ void nn_eval_22(std::string_view file_name, int32_t /*total_results*/, int32_t J
   const std::shared_ptr<const StagedModel> staged = load_model(file_name);
   const ResponseModel& model = staged->model;
   // Only group 1 is tested here; a model with more group-2 dimensions passes.
-  if (model.ig1 != 2 || model.ig2 < 2) platform::stop_run(incorrect_nn_message);
+  if (model.ig1 != 2 || model.ig2 < 2) platform::stop_run(incorrect_nn_message, platform::input_file_detail(file_name));
   const size_t nj = static_cast<size_t>(std::max(J, 0));
   const size_t ni = static_cast<size_t>(std::max(I, 0));
   if (nj == 0 || ni == 0) return;
@@ -29,7 +30,7 @@ void nn_eval_22(std::string_view file_name, int32_t /*total_results*/, int32_t J
   group1.set_coordinates(1, x1.first(nj));
   StageEvaluator group2(model, group2_dimensions);
   if (!group2.check_shape()) return;
-  if (group2.coefficient_count() > staged->group2_blocks) platform::stop_run(incorrect_nn_message);
+  if (group2.coefficient_count() > staged->group2_blocks) platform::stop_run(incorrect_nn_message, platform::input_file_detail(file_name));
   group2.set_coordinates(0, x4.first(ni));
   group2.set_coordinates(1, std::span<const float>(&x3, 1));
 

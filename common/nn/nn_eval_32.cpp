@@ -7,6 +7,7 @@
 #include "common/nn/model_cache.h"
 #include "common/nn/staged_model.h"
 #include "common/platform/paths.h"
+#include "common/platform/run_reporting.h"
 
 namespace jpcp::nn {
 
@@ -26,7 +27,7 @@ void nn_eval_32_grid(std::string_view file_name, int32_t /*total_results*/, int3
   const std::shared_ptr<const StagedModel> staged = load_model(file_name);
   const ResponseModel& model = staged->model;
   // Only group 1 is tested here; a model with more group-2 dimensions passes.
-  if (model.ig1 != 3 || model.ig2 < 2) platform::stop_run(wrong_nn_message);
+  if (model.ig1 != 3 || model.ig2 < 2) platform::stop_run(wrong_nn_message, platform::input_file_detail(file_name));
   const size_t nj = count_of(J);
   const size_t ni = count_of(I);
   const size_t np = count_of(Np);
@@ -40,7 +41,7 @@ void nn_eval_32_grid(std::string_view file_name, int32_t /*total_results*/, int3
   StageEvaluator group2(model, group2_dimensions);
   if (np > 0) {
     if (!group2.check_shape()) return;
-    if (group2.coefficient_count() > staged->group2_blocks) platform::stop_run(wrong_nn_message);
+    if (group2.coefficient_count() > staged->group2_blocks) platform::stop_run(wrong_nn_message, platform::input_file_detail(file_name));
     group2.set_coordinates(0, x5.first(np * nj));
     group2.set_coordinates(1, x4.first(np * nj));
   }
@@ -68,7 +69,7 @@ void nn_eval_32_paired(std::string_view file_name, int32_t /*total_results*/, in
                        std::span<const float> x5, std::span<float> output) {
   const std::shared_ptr<const StagedModel> staged = load_model(file_name);
   const ResponseModel& model = staged->model;
-  if (model.ig1 != 3 || model.ig2 != 2) platform::stop_run(wrong_nn_file_message);
+  if (model.ig1 != 3 || model.ig2 != 2) platform::stop_run(wrong_nn_file_message, platform::input_file_detail(file_name));
   const size_t nj = count_of(J);
   const size_t ni = count_of(I);
   const size_t np = count_of(Np);

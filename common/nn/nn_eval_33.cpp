@@ -8,6 +8,7 @@
 #include "common/nn/model_cache.h"
 #include "common/nn/staged_model.h"
 #include "common/platform/paths.h"
+#include "common/platform/run_reporting.h"
 
 namespace jpcp::nn {
 
@@ -124,13 +125,13 @@ void nn_eval_33_kernel(std::string_view file_name, int32_t J, int32_t I, int32_t
                        float model_share, const ProgressReporter& report_progress) {
   const std::shared_ptr<const StagedModel> staged = load_model(file_name);
   const ResponseModel& model = staged->model;
-  if (model.ig1 != 3 || model.ig2 != 3) platform::stop_run(not_3_and_3_message);
+  if (model.ig1 != 3 || model.ig2 != 3) platform::stop_run(not_3_and_3_message, platform::input_file_detail(file_name));
   const size_t nj = count_of(J);
   const size_t ni = count_of(I);
   const size_t nb = count_of(Nb);
   const size_t per_pass = nj * ni * nb;
   const size_t kept = output.size();
-  if (kept > passes * per_pass) platform::stop_run(too_many_results_message);
+  if (kept > passes * per_pass) platform::stop_run(too_many_results_message, platform::input_file_detail(file_name));
   // Passes whose results are all beyond the kept ones are not computed.
   const size_t computed = per_pass == 0 ? 0 : (kept + per_pass - 1) / per_pass;
   const float pass_share = model_share / 3.0f;

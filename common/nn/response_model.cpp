@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "common/platform/paths.h"
+#include "common/platform/run_reporting.h"
 #include "common/text/free_form_reader.h"
 
 namespace jpcp::nn {
@@ -35,8 +36,10 @@ bool parse_response_model(std::string_view contents, ResponseModel& model, std::
   if (!read_ok(reader.read_values(model.ig1, model.ig2), error)) return false;
   const int64_t total = static_cast<int64_t>(model.ig1) + static_cast<int64_t>(model.ig2);
   const size_t n = total > 0 ? static_cast<size_t>(total) : 0;
-  if (n > static_cast<size_t>(max_coefficients)) {
-    error = model_file_reason::too_many_coefficients;
+  // Every count takes at least two characters (a digit and a separator):
+  // a header cannot make the reader allocate more than the file can fill.
+  if (n > static_cast<size_t>(max_coefficients) || n > contents.size() / 2) {
+    error = model_file_reason::declares_more_than_held;
     return false;
   }
   model.ncoef.assign(n, 0);
@@ -59,6 +62,12 @@ bool parse_response_model(std::string_view contents, ResponseModel& model, std::
       error = model_file_reason::too_many_coefficients;
       return false;
     }
+  }
+  // Checked before anything is allocated: a coefficient takes at least two
+  // characters of the file.
+  if (coefficient_count > static_cast<int64_t>(contents.size() / 2)) {
+    error = model_file_reason::declares_more_than_held;
+    return false;
   }
   model.knots.resize(n);
   for (size_t d = 0; d < n; ++d) {
@@ -86,7 +95,7 @@ std::string model_file_message(std::string_view path, std::string_view reason) {
 
 void read_response_model(std::string_view path, ResponseModel& model) {
   const std::optional<std::string> contents = platform::read_input_file(path);
-  if (!contents) platform::stop_run(model_file_message(path, model_file_reason::cannot_open));
+  if (!contents) platform::stop_run(model_file_message(path, model_file_reason::cannot_open), platform::input_file_detail(path));
   std::string error;
   if (!parse_response_model(*contents, model, error)) platform::stop_run(model_file_message(path, error));
 }

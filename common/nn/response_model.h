@@ -57,6 +57,7 @@ inline constexpr std::string_view too_many_knots = "has more than 100 knots in d
 inline constexpr std::string_view decreasing_knots = "has decreasing knots in dimension ";
 inline constexpr std::string_view negative_count = "has a negative coefficient count or order in dimension ";
 inline constexpr std::string_view too_many_coefficients = "has more coefficients than can be held";
+inline constexpr std::string_view declares_more_than_held = "declares more coefficients than the file holds";
 }  // namespace model_file_reason
 
 }  // namespace jpcp::nn

@@ -1,5 +1,8 @@
 #include "common/platform/paths.h"
 
+#include "common/platform/result_guard.h"
+#include "common/platform/run_reporting.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -82,11 +85,13 @@ std::optional<std::string> read_input_file(std::string_view path) {
 }
 
 bool create_output(std::ofstream& out, std::string_view path) {
+  note_written_file(path);
   out.open(native_path(trimmed(path)), std::ios::out | std::ios::trunc);
   return out.is_open();
 }
 
 bool append_output(std::ofstream& out, std::string_view path) {
+  note_written_file(path);
   out.open(native_path(trimmed(path)), std::ios::out | std::ios::app);
   return out.is_open();
 }
@@ -98,9 +103,10 @@ bool file_exists(std::string_view path) {
   return fs::exists(native_path(trimmed(path)), error);
 }
 
-void stop_run(std::string_view message_line) {
+void stop_run(std::string_view message_line, std::string_view detail) {
   std::cout << message_line << '\n';
   std::cout.flush();
+  report_stop(message_line, detail);
   std::exit(exit_stopped);
 }
 

@@ -45,8 +45,10 @@ bool file_exists(std::string_view path);
 
 // Writes the message line to the standard output and ends the process with a
 // non-zero status (stop conditions: a model file of the wrong shape, a
-// terminal spline error).
-[[noreturn]] void stop_run(std::string_view message_line);
+// terminal spline error). The run frame's stop reporter (run_reporting.h)
+// also puts it in the error file; `detail` (the file concerned, ...) goes to
+// standard error only.
+[[noreturn]] void stop_run(std::string_view message_line, std::string_view detail = {});
 
 // Exit status of the programs.
 inline constexpr int exit_ok = 0;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "common/platform/paths.h"
 #include "common/text/lines.h"
@@ -39,6 +40,8 @@ class StatementScanner {
 
   // The line after the one the statement ended on.
   size_t following_line() const { return line_ + 1; }
+  // The line (0-based) the scanner is on.
+  size_t current_line() const { return line_; }
 
  private:
   Item scan() {
@@ -161,17 +164,26 @@ ReadStatus FreeFormReader::skip_line() {
 }
 
 ReadStatus FreeFormReader::read(std::span<const ReadTarget> targets) {
-  if (line_index_ >= lines_.size()) return ReadStatus::end_of_file;
+  failure_detail_.clear();
+  if (line_index_ >= lines_.size()) {
+    failure_detail_ = "line " + std::to_string(lines_.size() + 1) + ": the file ends before value 1 of the read";
+    return ReadStatus::end_of_file;
+  }
   StatementScanner scanner(lines_, line_index_);
   ReadStatus status = ReadStatus::ok;
   bool ended = false;  // slash met, or a failure
+  size_t value_number = 0;
 
   // Fills one element; false ends the statement.
   auto fill = [&](auto& element) {
     const Item item = scanner.next();
+    ++value_number;
+    // Built only on a failure: reads must stay cheap.
+    const auto where = [&] { return "line " + std::to_string(scanner.current_line() + 1); };
     switch (item.kind) {
       case Item::end_of_file:
         status = ReadStatus::end_of_file;
+        failure_detail_ = where() + ": the file ends before value " + std::to_string(value_number) + " of the read";
         return false;
       case Item::slash:
         return false;
@@ -180,6 +192,8 @@ ReadStatus FreeFormReader::read(std::span<const ReadTarget> targets) {
       case Item::value:
         if (!assign(item.text, element)) {
           status = ReadStatus::bad_value;
+          failure_detail_ = where() + ", value " + std::to_string(value_number) + " of the read: found '" +
+                            item.text.substr(0, 40) + "'";
           return false;
         }
         return true;

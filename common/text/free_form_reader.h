@@ -68,6 +68,13 @@ class FreeFormReader {
 
   // True when every line has been consumed.
   bool at_end() const { return line_index_ >= lines_.size(); }
+  // Lines not yet consumed (a bound on the values a count may announce).
+  size_t lines_left() const { return line_index_ >= lines_.size() ? 0 : lines_.size() - line_index_; }
+
+  // Where the last statement failed, for the console: "line 12, value 3 of
+  // the read: found 'x1'" or "line 12: the file ends before value 3 of the
+  // read". Empty when the last statement succeeded.
+  const std::string& failure_detail() const { return failure_detail_; }
 
  private:
   static ReadTarget to_target(float& v) { return &v; }
@@ -83,6 +90,7 @@ class FreeFormReader {
 
   std::vector<std::string> lines_;
   size_t line_index_ = 0;  // next line a statement starts on
+  std::string failure_detail_;
   bool is_open_ = false;
 };
 

@@ -1,11 +1,13 @@
 #include "cracking/frame/run_context.h"
 
 #include "common/platform/paths.h"
+#include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 
 namespace jpcp::cracking {
 
-void RunContext::report_error(std::string_view message) {
+void RunContext::report_error(std::string_view message, std::string_view detail) {
+  platform::console_error(message, detail);
   if (error_file.is_open()) {
     error_file << text::FreeFormLine().text(message).str() << '\n';
     error_file.flush();

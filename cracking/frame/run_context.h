@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,7 +30,12 @@ struct RunContext {
 
   // Appends " message" to the error file, counts it and writes -1.0 to the
   // progress file. It stops nothing: the caller ends its work.
-  void report_error(std::string_view message);
+  // The line also goes to standard error, followed there by `detail`.
+  void report_error(std::string_view message, std::string_view detail = {});
+  // report_error as the readers take it.
+  std::function<void(std::string_view, std::string_view)> reporter() {
+    return [this](std::string_view message, std::string_view detail) { report_error(message, detail); };
+  }
   // Rewrites Progress.tmp with the value in five characters, one decimal.
   void report_progress(float value) const;
 };

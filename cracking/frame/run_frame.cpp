@@ -13,6 +13,8 @@
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
 #include "common/platform/paths.h"
+#include "common/platform/result_guard.h"
+#include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
 #include "cracking/damage/cracking_results.h"
@@ -81,8 +83,9 @@ bool read_traffic(RunContext& run, CrackingSection& section) {
   policy.start_month = section.general.start_month;
   policy.cracking_conversion = true;
   policy.path_in_messages = true;
-  const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+  const inputs::ReportError report = run.reporter();
   if (!inputs::read_axle_files(axle_paths, policy, report, section.traffic)) return false;
+  if (!inputs::traffic_summaries_fit(section.traffic, report)) return false;
   inputs::write_traffic_summaries(section.traffic, run.results_folder);
   // The damage routines walk the classes of one month at a time.
   for (size_t type = 0; type < inputs::axle_type_count; ++type) {
@@ -93,10 +96,12 @@ bool read_traffic(RunContext& run, CrackingSection& section) {
 
 bool read_hourly_traffic(RunContext& run, CrackingSection& section) {
   std::array<float, 24> percentages{};
-  if (!inputs::read_hourly_percentages(section.input_set.files[inputs::hourly_traffic_file], percentages)) {
-    run.report_error(inputs::hourly_traffic_read_message);
+  const std::string& path = section.input_set.files[inputs::hourly_traffic_file];
+  if (!inputs::read_hourly_percentages(path, percentages)) {
+    run.report_error(inputs::hourly_traffic_read_message, platform::input_file_detail(path));
     return false;
   }
+  if (!inputs::hourly_percentages_valid(percentages, path, run.reporter())) return false;
   section.hourly_traffic_weight = hourly_traffic_weights(percentages);
   return true;
 }
@@ -104,7 +109,7 @@ bool read_hourly_traffic(RunContext& run, CrackingSection& section) {
 // The section's input files, in the order they are read. False when a
 // reader reported an error.
 bool read_section_inputs(RunContext& run, CrackingSection& section) {
-  const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+  const inputs::ReportError report = run.reporter();
   const auto& files = section.input_set.files;
   if (!inputs::read_general_input(files[inputs::general_input_file], run.calibration_mode, report, section.general)) {
     return false;
@@ -135,6 +140,10 @@ bool read_section_inputs(RunContext& run, CrackingSection& section) {
   temperature_policy.start_month = section.general.start_month;
   if (!inputs::read_temperature_data(files[inputs::temperature_data_file], temperature_policy, report,
                                      section.temperatures)) {
+    return false;
+  }
+  if (!inputs::temperature_records_valid(section.temperatures, temperature_policy.capacity,
+                                         files[inputs::temperature_data_file], report)) {
     return false;
   }
   section.moisture = moisture_warping_difference(section.general, section.season.year.relative_humidity);
@@ -198,8 +207,12 @@ bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFor
     return false;
   }
 
-  if (!file_list.open(platform::join(run.source_folder, file_list_name))) {
-    run.report_error(file_list_missing_message);
+  // From here on a stop is reported like an error.
+  platform::set_stop_reporter(run.reporter());
+
+  const std::string file_list_path = platform::join(run.source_folder, file_list_name);
+  if (!file_list.open(file_list_path)) {
+    run.report_error(file_list_missing_message, platform::input_file_detail(file_list_path));
     return false;
   }
   run.response_switch = inputs::read_response_switch(platform::join(run.source_folder, response_file_name));
@@ -207,10 +220,24 @@ bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFor
   return true;
 }
 
+// The files written since the last check hold no NaN, infinity or
+// asterisk-filled field; false (reported) otherwise.
+bool results_fit(RunContext& run) {
+  const std::string message = platform::check_written_files(platform::join(run.results_folder, error_file_name));
+  if (message.empty()) return true;
+  run.report_error(message, "results folder " + run.results_folder);
+  return false;
+}
+
 void end_run(RunContext& run) {
+  platform::set_stop_reporter({});
+  run.summary_file.close();
+  if (run.error_count == 0 && run.calibration_mode) {
+    platform::note_written_file(run.summary_path);
+    results_fit(run);
+  }
   run.error_file.close();
   if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder, error_file_name));
-  run.summary_file.close();
   write_version_file(run);
 }
 
@@ -232,17 +259,24 @@ int run(int argc, const char* const* argv) {
   RunContext run;
   text::FreeFormReader file_list;
   if (start_run(run, argc, argv, file_list)) {
-    const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+    const inputs::ReportError report = run.reporter();
     bool ok = inputs::read_nn_info(run.nn_folder, report, run.model_names);
+    int32_t sections = 0;
     while (ok) {
       CrackingSection section;
-      if (!inputs::read_input_set(file_list, run.source_folder, inputs::cracking_input_set_layout(),
-                                  section.input_set)) {
-        break;  // the file list is exhausted: the normal end of the run
+      const inputs::InputSetStatus status = inputs::read_input_set_status(
+          file_list, run.source_folder, inputs::cracking_input_set_layout(), section.input_set);
+      const std::string problem =
+          inputs::file_list_problem(file_list_name, status, sections, section.input_set.section_name);
+      if (!problem.empty()) {
+        run.report_error(problem, file_list.failure_detail());
+        break;
       }
-      ok = read_section_inputs(run, section);
+      if (status != inputs::InputSetStatus::read) break;  // the normal end of the run
+      ++sections;
+      ok = read_section_inputs(run, section) && results_fit(run);
       const int32_t analyses = run.calibration_mode ? section.general.analysis_count : 1;
-      for (int32_t k = 1; ok && k <= analyses; ++k) ok = run_analysis(run, section, k);
+      for (int32_t k = 1; ok && k <= analyses; ++k) ok = run_analysis(run, section, k) && results_fit(run);
     }
   }
   end_run(run);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,9 +26,17 @@ struct RunContext {
 
   // Appends " message" to the error file and counts it. It stops nothing:
   // the caller ends its work.
-  void report_error(std::string_view message);
+  // The line also goes to standard error, followed there by `detail`.
+  void report_error(std::string_view message, std::string_view detail = {});
+  // report_error as the readers take it.
+  std::function<void(std::string_view, std::string_view)> reporter() {
+    return [this](std::string_view message, std::string_view detail) { report_error(message, detail); };
+  }
   // Rewrites Progress.tmp with the month counter (free-form).
   void report_progress(int32_t month) const;
+  // A stop: its message in the error file and -1.0 in Progress.tmp, as the
+  // cracking program reports every error.
+  void report_stop(std::string_view message, std::string_view detail);
 };
 
 }  // namespace jpcp::faulting

@@ -7,7 +7,10 @@
 #include "common/cli/command_line.h"
 #include "common/inputs/input_set.h"
 #include "common/inputs/response_switch.h"
+#include "common/inputs/temperature_data.h"
 #include "common/platform/paths.h"
+#include "common/platform/result_guard.h"
+#include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
 #include "faulting/deflection/curl_grid.h"
@@ -75,8 +78,13 @@ bool start_run(RunContext& run, const char* const* argv, text::FreeFormReader& f
     ++run.error_count;
     return false;
   }
-  if (!file_list.open(platform::join(run.source_folder, file_list_name))) {
-    run.report_error(file_list_missing_message);
+  // From here on a stop is reported like an error.
+  platform::set_stop_reporter(
+      [&run](std::string_view message, std::string_view detail) { run.report_stop(message, detail); });
+
+  const std::string file_list_path = platform::join(run.source_folder, file_list_name);
+  if (!file_list.open(file_list_path)) {
+    run.report_error(file_list_missing_message, platform::input_file_detail(file_list_path));
     return false;
   }
   run.response_switch = inputs::read_response_switch(platform::join(run.source_folder, response_file_name));
@@ -88,14 +96,15 @@ bool start_run(RunContext& run, const char* const* argv, text::FreeFormReader& f
 
 // The section's readers in the order they run; false when one reported.
 bool read_section_inputs(RunContext& run, FaultingSection& section) {
-  const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+  const inputs::ReportError report = run.reporter();
   const auto& files = section.input_set.files;
   if (!read_section_input(files[section_input_file], report, section.inputs)) return false;
   const SectionInputs& in = section.inputs;
 
   const size_t capacity = temperature_capacity(in.n_months, in.age_offset);
   if (!read_fault_temperatures(files[temperature_data_file], capacity, in.age_offset, report,
-                               section.temperatures)) {
+                               section.temperatures) ||
+      !inputs::temperature_records_valid(section.temperatures, capacity, files[temperature_data_file], report)) {
     return false;
   }
   if (!read_fault_season_pattern(files[season_pattern_file], in.n_months, report, section.season)) return false;
@@ -108,7 +117,7 @@ bool read_section_inputs(RunContext& run, FaultingSection& section) {
 // The six deflection models and the curl deflection grid of the model
 // folder; the coefficient storage is sized from the first model file.
 bool setup_deflection_models(RunContext& run, FaultingSection& section) {
-  const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+  const inputs::ReportError report = run.reporter();
   std::array<std::string, nn_info_names> paths;
   if (!read_deflection_model_names(run.model_folder, report, paths)) return false;
   // The first model file is parsed once: for the storage size and as node 1
@@ -138,17 +147,24 @@ bool run_section(RunContext& run, FaultingSection& section) {
     platform::create_output(run.deflection_file, platform::join(run.results_folder(), deflection_file_name));
     streams.deflection = &run.deflection_file;
   }
-  const inputs::ReportError report = [&run](std::string_view message) { run.report_error(message); };
+  const inputs::ReportError report = run.reporter();
   const MonthProgress progress = [&run](int32_t month) { run.report_progress(month); };
   return faulting_computation(section, streams, progress, report);
 }
 
 void end_run(RunContext& run) {
-  run.error_file.close();
-  if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder(), error_file_name));
+  platform::set_stop_reporter({});
   run.detail_file.close();
   run.summary_file.close();
   run.deflection_file.close();
+  // The last guard on the results: no NaN, infinity or asterisk-filled field.
+  if (run.error_count == 0) {
+    const std::string message =
+        platform::check_written_files(platform::join(run.results_folder(), error_file_name));
+    if (!message.empty()) run.report_error(message, "results folder " + run.results_folder());
+  }
+  run.error_file.close();
+  if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder(), error_file_name));
 }
 
 }  // namespace
@@ -168,7 +184,12 @@ int run(int argc, const char* const* argv) {
   if (start_run(run, argv, file_list)) {
     // A run analyses the first section of the file list only.
     FaultingSection section;
-    if (inputs::read_input_set(file_list, run.source_folder, faulting_input_set_layout(), section.input_set)) {
+    const inputs::InputSetStatus status =
+        inputs::read_input_set_status(file_list, run.source_folder, faulting_input_set_layout(), section.input_set);
+    const std::string problem = inputs::file_list_problem(file_list_name, status, 0, section.input_set.section_name);
+    if (!problem.empty()) {
+      run.report_error(problem, file_list.failure_detail());
+    } else {
       run_section(run, section);
     }
   }

@@ -4,20 +4,25 @@
 #include <array>
 #include <string>
 
+#include "common/platform/run_reporting.h"
 #include "common/text/free_form_reader.h"
 
 namespace jpcp::faulting {
 
 namespace {
 
+constexpr std::string_view season_file_label = "Season Pattern File";
+
 constexpr int32_t months_of_twenty_years = 240;
 // Ages (months) of records 2..19: the month ends of the first year, then
 // 2, 3, 4, 5, 10 and 20 years.
 constexpr std::array<int32_t, 18> fixed_ages = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 24, 36, 48, 60, 120, 240};
 
-bool report_failure(text::ReadStatus status, std::string_view data_message, const inputs::ReportError& report_error) {
+bool report_failure(text::ReadStatus status, std::string_view data_message, const inputs::ReportError& report_error,
+                    const text::FreeFormReader& reader, std::string_view path) {
   if (status == text::ReadStatus::ok) return false;
-  report_error(status == text::ReadStatus::end_of_file ? inputs::season_eof_message : data_message);
+  report_error(status == text::ReadStatus::end_of_file ? inputs::season_eof_message : data_message,
+               platform::input_file_detail(path) + "; " + reader.failure_detail());
   return true;
 }
 
@@ -47,11 +52,15 @@ bool read_fault_season_pattern(std::string_view path, int32_t n_months, const in
 
   FaultSeasonPattern result;
   if (report_failure(inputs::read_typical_year_values(reader, result.calendar), inputs::season_typical_year_message,
-                     report_error)) {
+                     report_error, reader, path)) {
     return false;
   }
+  const std::string detail = platform::input_file_detail(path);
+  if (!inputs::typical_year_valid(result.calendar, season_file_label, report_error, detail)) return false;
   // The fourth line stands where the PCC modulus file has its leading integer.
-  if (report_failure(reader.skip_line(), inputs::season_typical_year_message, report_error)) return false;
+  if (report_failure(reader.skip_line(), inputs::season_typical_year_message, report_error, reader, path)) {
+    return false;
+  }
 
   const auto count = static_cast<size_t>(pcc_table_points(n_months));
   PccPropertyTable& table = result.pcc;
@@ -65,11 +74,13 @@ bool read_fault_season_pattern(std::string_view path, int32_t n_months, const in
     targets.emplace_back(&table.mr[r]);
     targets.emplace_back(&table.e[r]);
   }
-  if (report_failure(reader.read(targets), inputs::season_pcc_message, report_error)) return false;
+  if (report_failure(reader.read(targets), inputs::season_pcc_message, report_error, reader, path)) return false;
   if (!pcc_ages_valid(table.age)) {
-    report_error(inputs::season_pcc_message);
+    report_error(inputs::season_pcc_message, detail + "; the ages of records 2 to 19 must be 1 to 12, 24, 36, 48, "
+                                                      "60, 120 and 240 months");
     return false;
   }
+  if (!inputs::pcc_rows_valid(table.mr, table.e, season_file_label, report_error, detail)) return false;
   pattern = std::move(result);
   return true;
 }

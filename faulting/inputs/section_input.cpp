@@ -4,6 +4,8 @@
 #include <string>
 
 #include "common/inputs/general_input.h"
+#include "common/inputs/value_checks.h"
+#include "common/platform/run_reporting.h"
 #include "common/text/free_form_reader.h"
 
 namespace jpcp::faulting {
@@ -14,6 +16,33 @@ constexpr float pcf_per_pci = 1728.0f;  // cubic inches in a cubic foot
 constexpr float lowest_edge_support = 10.0f;
 constexpr float widened_edge_distance_limit = 24.0f;  // in
 constexpr float inches_per_foot = 12.0f;
+
+// Range checks of the values as read, by line of the file: values that make
+// the faulting formulas undefined or meaningless. The analysis length has
+// the bound of the cracking program's design life, so that no storage is
+// sized from an impossible header.
+bool section_values_valid(const SectionInputs& s, const inputs::ReportError& report_error, const std::string& detail) {
+  inputs::FieldChecks checks(inputs::general_input_label, report_error, detail);
+  const auto line = [](int number) { return inputs::field_label("line", number); };
+  checks.within(line(1), "n_months, number of analysis months", s.n_months, 1, inputs::max_checked_analysis_months);
+  checks.within(line(3), "age_offset, months", s.age_offset, 0, inputs::max_checked_analysis_months);
+  checks.above_zero(line(4), "h_pcc, slab thickness, in", s.h_pcc);
+  checks.above_zero(line(5), "spaceJT, joint spacing, ft", s.spaceJT);
+  checks.at_least_zero(line(6), "dowel_dia, dowel diameter, in", s.dowel_dia);
+  checks.at_least_zero(line(7), "dowel_factor", s.dowel_factor);
+  checks.between_exclusive(line(11), "mu_pcc, Poisson's ratio", s.mu_pcc, 0.0, 0.5);
+  checks.above_zero(line(12), "gamma_pcc, concrete unit weight, pcf", s.gamma_pcc);
+  checks.above_zero(line(13), "alpha_pcc, coefficient of thermal expansion, 1/deg F", s.alpha_pcc);
+  checks.at_least_zero(line(14), "hs, depth of the drying-shrinkage zone, in", s.hs);
+  checks.at_least_zero(line(16), "t50, days to half the ultimate shrinkage", s.t50);
+  checks.at_least_zero(line(18), "h_base, base thickness, in", s.h_base);
+  checks.at_least_zero(line(19), "gamma_base, base unit weight, pcf", s.gamma_base);
+  checks.at_least_zero(line(20), "base_frict, base friction factor", s.base_frict);
+  checks.above_zero(line(23), "soil_b, second subgrade factor", s.soil_b);
+  checks.within(line(24), "rhbot, relative humidity at the slab bottom, percent", s.rhbot, 0.0, 100.0);
+  checks.within(line(25), "lte_base_in, base load transfer, percent", s.lte_base_in, 0.0, 100.0);
+  return checks.ok();
+}
 
 // One read statement per line; the first failing line decides the message.
 class LineReader {
@@ -90,9 +119,11 @@ bool read_section_input(std::string_view path, const inputs::ReportError& report
   r.line(s.C[5]);          // C6
   r.line(s.C[0], s.C[1]);  // C1, C2
   r.line(s.C[6]);          // C7
+  const std::string detail = platform::input_file_detail(path);
   if (r.status() != text::ReadStatus::ok) {
     report_error(r.status() == text::ReadStatus::end_of_file ? inputs::general_input_eof_message
-                                                             : inputs::general_input_data_message);
+                                                             : inputs::general_input_data_message,
+                 detail + "; " + reader.failure_detail());
     return false;
   }
 
@@ -100,17 +131,18 @@ bool read_section_input(std::string_view path, const inputs::ReportError& report
   // month indexes every monthly table: values outside their range would
   // corrupt memory rather than give a result.
   if (s.n_months < 1) {
-    report_error(section_months_message);
+    report_error(section_months_message, detail);
     return false;
   }
   if (s.age_offset < 0) {
-    report_error(section_age_offset_message);
+    report_error(section_age_offset_message, detail);
     return false;
   }
   if (s.start_month < 1 || s.start_month > 12) {
-    report_error(inputs::general_input_start_month_message);
+    report_error(inputs::general_input_start_month_message, detail);
     return false;
   }
+  if (!section_values_valid(s, report_error, detail)) return false;
 
   s.edge_support = edge_support_value(s.edge_support);
   s.gamma_pcc = s.gamma_pcc / pcf_per_pci;

@@ -1,5 +1,7 @@
 #include "faulting/inputs/shared_inputs.h"
 
+#include "common/platform/run_reporting.h"
+
 namespace jpcp::faulting {
 
 namespace {
@@ -30,9 +32,10 @@ bool read_fault_traffic(const std::array<std::string, inputs::axle_type_count>& 
   // hourly percentages are read only to check the file.
   std::array<float, 24> percentages{};
   if (!inputs::read_hourly_percentages(hourly_traffic_path, percentages)) {
-    report_error(inputs::hourly_traffic_read_message);
+    report_error(inputs::hourly_traffic_read_message, platform::input_file_detail(hourly_traffic_path));
     return false;
   }
+  if (!inputs::hourly_percentages_valid(percentages, hourly_traffic_path, report_error)) return false;
   // The month loop walks the load levels of one month at a time.
   for (size_t type = 0; type < inputs::axle_type_count; ++type) axles[type] = traffic.monthly[type].transposed();
   return true;

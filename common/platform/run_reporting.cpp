@@ -1,0 +1,67 @@
+#include "common/platform/run_reporting.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <system_error>
+#include <utility>
+
+#include "common/platform/paths.h"
+
+namespace jpcp::platform {
+
+namespace {
+
+StopReporter& stop_reporter() {
+  static StopReporter reporter;
+  return reporter;
+}
+
+}  // namespace
+
+void console_error(std::string_view message, std::string_view detail) {
+  std::cerr << ' ' << message << '\n';
+  if (!detail.empty()) std::cerr << "   " << detail << '\n';
+  std::cerr.flush();
+}
+
+void set_stop_reporter(StopReporter reporter) { stop_reporter() = std::move(reporter); }
+
+void report_stop(std::string_view message, std::string_view detail) {
+  // Taken out first: a reporter that stops again must not recurse.
+  StopReporter reporter = std::exchange(stop_reporter(), StopReporter{});
+  if (reporter) reporter(one_line(message), detail);
+}
+
+std::string one_line(std::string_view block) {
+  std::string line;
+  bool blank_pending = false;
+  for (const char c : block) {
+    if (c == '\n' || c == '\r' || c == ' ' || c == '\t') {
+      blank_pending = !line.empty();
+      continue;
+    }
+    if (blank_pending) line += ' ';
+    blank_pending = false;
+    line += c;
+  }
+  return line;
+}
+
+std::string input_file_detail(std::string_view path) {
+  namespace fs = std::filesystem;
+  const std::string native = native_path(trimmed(path));
+  std::error_code error;
+  const fs::path absolute = fs::absolute(native, error);
+  const std::string shown = error ? native : absolute.lexically_normal().string();
+  if (find_input_file(native)) {
+    std::ifstream probe(*find_input_file(native));
+    if (!probe) return shown + ": permission denied";
+    return shown;
+  }
+  if (fs::is_directory(native, error)) return shown + ": is a directory";
+  if (fs::exists(native, error)) return shown + ": permission denied";
+  return shown + ": not found";
+}
+
+}  // namespace jpcp::platform

@@ -1,0 +1,35 @@
+// What a person at a terminal and a calling application see of a failure.
+//
+// Every line of a program's error file is also written to standard error,
+// followed there by the detail the fixed text leaves out (the full path, why
+// a file could not be read, the line and field of a failed read). A stop (a
+// model file of the wrong shape, a terminal spline error) prints its message
+// on standard output as before and, through the reporter that the run frame
+// registers, also lands in the error file with -1.0 in Progress.tmp.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace jpcp::platform {
+
+// Writes " message" and, when given, "   detail" to standard error.
+void console_error(std::string_view message, std::string_view detail);
+
+// Called by stop_run before the process ends: message as one line (the
+// lines of a multi-line block joined by blanks) and its detail.
+using StopReporter = std::function<void(std::string_view message, std::string_view detail)>;
+void set_stop_reporter(StopReporter reporter);
+void report_stop(std::string_view message, std::string_view detail);
+
+// The message of a stop block as one line: its lines joined by one blank,
+// leading and trailing blanks removed.
+std::string one_line(std::string_view block);
+
+// Why an input file cannot be read, for the console detail:
+// "<path>: not found", "<path>: is a directory", "<path>: permission denied";
+// "<path>" alone when nothing is wrong with the file itself.
+std::string input_file_detail(std::string_view path);
+
+}  // namespace jpcp::platform
