@@ -1,5 +1,6 @@
 #include "common/text/fixed_format.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -250,35 +251,50 @@ std::string free_form_integer(int64_t value) { return std::to_string(value); }
 
 namespace {
 
-// The field's characters without blanks; columns past the end of the line
-// read as blanks.
-std::string field_without_blanks(std::string_view line, int first_column, int width) {
-  std::string field;
-  const size_t begin = static_cast<size_t>(first_column - 1);
-  for (size_t i = begin; i < begin + static_cast<size_t>(width) && i < line.size(); ++i) {
-    if (line[i] != ' ' && line[i] != '\t') field += line[i];
+// The field's characters; columns past the end of the line read as blanks.
+// Blanks around the value are dropped in place (the common case, no copy);
+// `inner_blank` tells that blanks remain inside the value.
+std::string_view trimmed_field(std::string_view line, int first_column, int width, bool& inner_blank) {
+  const size_t begin = std::min(static_cast<size_t>(first_column - 1), line.size());
+  const char* first = line.data() + begin;
+  const char* last = first + std::min(static_cast<size_t>(width), line.size() - begin);
+  while (first < last && (*first == ' ' || *first == '\t')) ++first;
+  while (last > first && (last[-1] == ' ' || last[-1] == '\t')) --last;
+  const char* inner = first;
+  while (inner < last && *inner != ' ' && *inner != '\t') ++inner;
+  inner_blank = inner != last;
+  return {first, static_cast<size_t>(last - first)};
+}
+
+// The field's value without its inner blanks (a rare layout: "1 234").
+std::string without_blanks(std::string_view field) {
+  std::string squeezed;
+  for (const char c : field) {
+    if (c != ' ' && c != '\t') squeezed += c;
   }
-  return field;
+  return squeezed;
 }
 
 }  // namespace
 
 bool read_fixed_integer(std::string_view line, int first_column, int width, int32_t& value) {
-  const std::string field = field_without_blanks(line, first_column, width);
+  bool inner_blank = false;
+  const std::string_view field = trimmed_field(line, first_column, width, inner_blank);
   if (field.empty()) {
     value = 0;
     return true;
   }
-  return parse_integer(field, value);
+  return inner_blank ? parse_integer(without_blanks(field), value) : parse_integer(field, value);
 }
 
 bool read_fixed_real(std::string_view line, int first_column, int width, float& value) {
-  const std::string field = field_without_blanks(line, first_column, width);
+  bool inner_blank = false;
+  const std::string_view field = trimmed_field(line, first_column, width, inner_blank);
   if (field.empty()) {
     value = 0.0f;
     return true;
   }
-  return parse_real(field, value);
+  return inner_blank ? parse_real(without_blanks(field), value) : parse_real(field, value);
 }
 
 }  // namespace jpcp::text
