@@ -57,14 +57,9 @@ InputSetStatus read_input_set_status(text::FreeFormReader& file_list, std::strin
   } else {
     for (std::string& entry : entries) {
       const text::ReadStatus status = file_list.read_values(entry);
-      if (status == text::ReadStatus::end_of_file) {
-        input_set.section_name = std::move(section_name);
-        return InputSetStatus::truncated;
-      }
-      if (status != text::ReadStatus::ok) {
-        input_set.section_name = std::move(section_name);
-        return InputSetStatus::unreadable;
-      }
+      // A failed block leaves the last good set alone.
+      if (status == text::ReadStatus::end_of_file) return InputSetStatus::truncated;
+      if (status != text::ReadStatus::ok) return InputSetStatus::unreadable;
     }
   }
 
@@ -85,8 +80,8 @@ std::string file_list_problem(std::string_view list_name, InputSetStatus status,
       if (sections > 0) return {};
       return "Data error: " + std::string(list_name) + " -- no sections";
     case InputSetStatus::truncated:
-      return "Unexpected end of file: " + std::string(list_name) + " -- the block of section " + name +
-             " lacks input file lines";
+      return "Unexpected end of file: " + std::string(list_name) + " -- the block of section " +
+             std::to_string(sections + 1) + " lacks input file lines";
     case InputSetStatus::unreadable:
       return "Data error: " + std::string(list_name) + " -- a line cannot be read after section " +
              std::to_string(sections);

@@ -86,13 +86,22 @@ constexpr std::array<std::string_view, axle_type_count> axle_file_labels = {
     "Single axle load spectra file", "Tandem axle load spectra file", "Tridem axle load spectra file",
     "Quad axle load spectra file"};
 
-// Axle counts are numbers of axles: none may be negative.
-bool axle_line_valid(AxleType type, std::span<const float> line_values, int32_t month, const std::string& path,
-                     const ReportError& report_error) {
+// Axle counts are numbers of axles: none may be negative, and none so large
+// that the axles of its month or the sums over the months overflow.
+bool axle_line_valid(AxleType type, std::span<const float> line_values, std::span<const float> totals,
+                     int32_t month, const std::string& path, const ReportError& report_error) {
+  constexpr float longest_month_days = 31.0f;
+  // Far above the axles of one load class on the busiest road: beyond it a
+  // count is a typing or unit error, and its damage would swamp every month.
+  constexpr double most_axles_per_day = 1.0e6;
   FieldChecks checks(axle_file_labels[type], report_error, platform::input_file_detail(path));
   for (size_t c = 0; c < line_values.size() && checks.ok(); ++c) {
-    checks.at_least_zero("line " + std::to_string(month + 1) + ", class " + std::to_string(c + 1), "axles per day",
-                         line_values[c]);
+    const std::string field = "line " + std::to_string(month + 1) + ", class " + std::to_string(c + 1);
+    checks.within(field, "axles per day", line_values[c], 0.0, most_axles_per_day);
+    const float value = line_values[c];
+    if (checks.ok() && !(std::isfinite(value * longest_month_days) && std::isfinite(totals[c] + value))) {
+      checks.fail(field, "axles per day", "be small enough that the monthly axles and their sums stay finite", value);
+    }
   }
   return checks.ok();
 }
@@ -136,7 +145,7 @@ bool read_axle_file(AxleType type, const std::string& path, const AxleReadPolicy
                        std::to_string(policy.months) + " lines of analysis months are needed");
       return false;
     }
-    if (!axle_line_valid(type, line_values, month, path, report_error)) return false;
+    if (!axle_line_valid(type, line_values, totals, month, path, report_error)) return false;
     for (size_t c = 0; c < line_values.size(); ++c) totals[c] += line_values[c];
     fill_month(type, line_values, static_cast<size_t>(month), policy, traffic.monthly[type]);
   }

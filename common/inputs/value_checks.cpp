@@ -1,13 +1,19 @@
 #include "common/inputs/value_checks.h"
 
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
 namespace jpcp::inputs {
 
 std::string shown_value(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.7g", value);
+  char buffer[40];
+  // Whole numbers (counts, months) in full; others to seven digits.
+  if (std::abs(value) < 1e10 && value == std::floor(value)) {
+    std::snprintf(buffer, sizeof buffer, "%.0f", value);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%.7g", value);
+  }
   return buffer;
 }
 

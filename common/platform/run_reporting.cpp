@@ -35,15 +35,18 @@ void report_stop(std::string_view message, std::string_view detail) {
 
 std::string one_line(std::string_view block) {
   std::string line;
-  bool blank_pending = false;
-  for (const char c : block) {
-    if (c == '\n' || c == '\r' || c == ' ' || c == '\t') {
-      blank_pending = !line.empty();
-      continue;
+  size_t begin = 0;
+  while (begin <= block.size()) {
+    size_t end = block.find('\n', begin);
+    if (end == std::string_view::npos) end = block.size();
+    std::string_view part = block.substr(begin, end - begin);
+    const size_t first = part.find_first_not_of(" \t\r");
+    if (first != std::string_view::npos) {
+      part = part.substr(first, part.find_last_not_of(" \t\r") - first + 1);
+      if (!line.empty()) line += ' ';
+      line += part;
     }
-    if (blank_pending) line += ' ';
-    blank_pending = false;
-    line += c;
+    begin = end + 1;
   }
   return line;
 }

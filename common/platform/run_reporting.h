@@ -23,8 +23,8 @@ using StopReporter = std::function<void(std::string_view message, std::string_vi
 void set_stop_reporter(StopReporter reporter);
 void report_stop(std::string_view message, std::string_view detail);
 
-// The message of a stop block as one line: its lines joined by one blank,
-// leading and trailing blanks removed.
+// The message of a stop block as one line: its lines, without their leading
+// and trailing blanks, joined by one blank.
 std::string one_line(std::string_view block);
 
 // Why an input file cannot be read, for the console detail:

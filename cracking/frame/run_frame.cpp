@@ -1,5 +1,6 @@
 #include "cracking/frame/run_frame.h"
 
+#include <cmath>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ constexpr std::string_view version_file_name = "VersionCracking.txt";
 constexpr std::string_view version_line = "VERSION=5 DATE=1/04/2013 AUTHOR=TEMBRA";
 constexpr std::string_view results_folder_message = "The error file could not be created: ";
 constexpr float bgcal_default = 999.0f;
+constexpr std::string_view moisture_warping_message =
+    "Data error: General Input File -- fields 5, 12, 13, 14 and 24 (slab thickness, thermal expansion, shrinkage "
+    "zone, ultimate shrinkage, built-in gradient) give a moisture warping difference that is not a finite number";
 
 // One real from BGCal.txt; the default when the file is absent or unreadable.
 float read_bgcal(std::string_view path) {
@@ -147,6 +151,15 @@ bool read_section_inputs(RunContext& run, CrackingSection& section) {
     return false;
   }
   section.moisture = moisture_warping_difference(section.general, section.season.year.relative_humidity);
+  // Extreme shrinkage inputs overflow the equivalent temperature difference,
+  // which would reach the stress models as an infinity.
+  for (size_t m = 0; m < section.moisture.total_difference.size(); ++m) {
+    if (std::isfinite(section.moisture.total_difference[m])) continue;
+    run.report_error(moisture_warping_message,
+                     platform::input_file_detail(files[inputs::general_input_file]) + "; month " +
+                         std::to_string(m + 1) + " of the typical year");
+    return false;
+  }
   return true;
 }
 
@@ -183,7 +196,8 @@ bool run_analysis(RunContext& run, CrackingSection& section, int32_t analysis_in
 }
 
 // Reads the command line and opens the run-wide files; false ends the run.
-bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFormReader& file_list) {
+bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFormReader& file_list,
+               const std::string& file_list_path) {
   run.source_folder = platform::folder_text(argv[1]);
   run.results_folder = platform::folder_text(argv[2]);
   run.nn_folder = platform::folder_text(argv[3]);
@@ -210,7 +224,6 @@ bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFor
   // From here on a stop is reported like an error.
   platform::set_stop_reporter(run.reporter());
 
-  const std::string file_list_path = platform::join(run.source_folder, file_list_name);
   if (!file_list.open(file_list_path)) {
     run.report_error(file_list_missing_message, platform::input_file_detail(file_list_path));
     return false;
@@ -258,7 +271,8 @@ int run(int argc, const char* const* argv) {
   }
   RunContext run;
   text::FreeFormReader file_list;
-  if (start_run(run, argc, argv, file_list)) {
+  const std::string file_list_path = platform::join(platform::folder_text(argv[1]), file_list_name);
+  if (start_run(run, argc, argv, file_list, file_list_path)) {
     const inputs::ReportError report = run.reporter();
     bool ok = inputs::read_nn_info(run.nn_folder, report, run.model_names);
     int32_t sections = 0;
@@ -269,7 +283,8 @@ int run(int argc, const char* const* argv) {
       const std::string problem =
           inputs::file_list_problem(file_list_name, status, sections, section.input_set.section_name);
       if (!problem.empty()) {
-        run.report_error(problem, file_list.failure_detail());
+        const std::string& place = file_list.failure_detail();
+        run.report_error(problem, platform::input_file_detail(file_list_path) + (place.empty() ? "" : "; " + place));
         break;
       }
       if (status != inputs::InputSetStatus::read) break;  // the normal end of the run

@@ -188,7 +188,9 @@ int run(int argc, const char* const* argv) {
         inputs::read_input_set_status(file_list, run.source_folder, faulting_input_set_layout(), section.input_set);
     const std::string problem = inputs::file_list_problem(file_list_name, status, 0, section.input_set.section_name);
     if (!problem.empty()) {
-      run.report_error(problem, file_list.failure_detail());
+      const std::string& place = file_list.failure_detail();
+      run.report_error(problem, platform::input_file_detail(platform::join(run.source_folder, file_list_name)) +
+                                    (place.empty() ? "" : "; " + place));
     } else {
       run_section(run, section);
     }

@@ -53,7 +53,8 @@ TEST_F(GradientFile, LinearProfilesPlaceEachHourAtItsOwnGradient) {
   EXPECT_EQ(lines[27], " Nighttime gradients");
   EXPECT_EQ(lines[28], lines[1]);
 
-  // The test section: two January days whose hour h has a linear profile
+  // The test section: one day in each calendar month (24 hours a month, as
+  // two days of a month would give the same shares), whose hour h has a linear profile
   // h - 12 deg F warmer at the top; 3 % of the traffic in each of
   // the hours 0 to 11, 4/3 % in each of the hours 12 to 23.
   std::vector<double> day(25, 0.0), night(42, 0.0);
@@ -75,7 +76,7 @@ TEST_F(GradientFile, LinearProfilesPlaceEachHourAtItsOwnGradient) {
     EXPECT_NEAR(std::stod(row[0]), 2.0 * static_cast<double>(j), 1e-9);
     EXPECT_EQ(row[1].size(), 11u);
     EXPECT_NEAR(std::stod(row[1]), day[j], 2e-6) << "daytime level " << j;
-    EXPECT_EQ(row[2], "  0.0000000");  // February has no hours
+    EXPECT_EQ(row[2], row[1]);  // February has the same day as January
   }
   for (size_t i = 0; i < 42; ++i) {
     const auto row = fields(lines[29 + i]);
@@ -99,18 +100,14 @@ TEST_F(GradientFile, BondedSectionWritesBothFilesInAnalysisMonthOrder) {
     const auto lines = read_lines(results_.path() / name);
     ASSERT_EQ(lines.size(), 71u) << name;
     EXPECT_EQ(lines[1], "Temperature, 7, 8, 9,10,11,12, 1, 2, 3, 4, 5, 6") << name;
-    // January records sit in the seventh column; each month's frequencies
-    // sum to at most its mean traffic weight (1 for this section).
+    // Every month has its one day of records; each month's frequencies sum
+    // to at most its mean traffic weight (1 for this section).
     for (size_t column = 1; column <= 12; ++column) {
       double day_sum = 0.0, night_sum = 0.0;
       for (size_t j = 0; j < 25; ++j) day_sum += std::stod(fields(lines[2 + j])[column]);
       for (size_t i = 0; i < 42; ++i) night_sum += std::stod(fields(lines[29 + i])[column]);
       EXPECT_LE(day_sum + night_sum, 1.0 + 1e-5) << name << " column " << column;
-      if (column == 7) {
-        EXPECT_GT(day_sum + night_sum, 0.5) << name;
-      } else {
-        EXPECT_EQ(day_sum + night_sum, 0.0) << name << " column " << column;
-      }
+      EXPECT_GT(day_sum + night_sum, 0.5) << name << " column " << column;
     }
   }
 }

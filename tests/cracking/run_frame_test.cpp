@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "common/platform/result_guard.h"
 #include "tests/support/section_folder.h"
 #include "tests/support/test_models.h"
 
@@ -103,12 +104,12 @@ TEST_F(CrackingRun, MissingFileListAndMissingNnInfo) {
   EXPECT_EQ(errors(), std::vector<std::string>{" Read error: NNinfo.txt"});
 }
 
-TEST_F(CrackingRun, EmptyFileListEndsAtOnceWithTheVersionFile) {
+TEST_F(CrackingRun, EmptyFileListIsAnErrorAndStillWritesTheVersionFile) {
   write_file(source_.path() / "FileList.txt", "");
   const RunResult r = run();
-  EXPECT_EQ(r.exit_status, 0);
-  EXPECT_EQ(progress(), "  0.0\n");
-  EXPECT_FALSE(fs::exists(result("JPCP Errors.txt")));
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(progress(), " -1.0\n");
+  EXPECT_EQ(errors(), std::vector<std::string>{" Data error: FileList.txt -- no sections"});
   EXPECT_TRUE(fs::exists(result("VersionCracking.txt")));
 }
 
@@ -186,7 +187,92 @@ TEST_F(CrackingRun, UnreadableHourlyTrafficAndOverlongDesignLife) {
   r = run();
   EXPECT_EQ(r.exit_status, 1);
   ASSERT_EQ(errors().size(), 1u);
-  EXPECT_NE(errors()[0].find("125 years"), std::string::npos) << errors()[0];
+  EXPECT_NE(errors()[0].find("100 years"), std::string::npos) << errors()[0];
+}
+
+// Every file of the three folders, by path.
+std::vector<fs::path> files_under(const fs::path& folder) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files.push_back(entry.path());
+  }
+  return files;
+}
+
+// An impossible input value: exit 1, the error line naming file, field,
+// rule and value, the full path on standard error, -1.0 in Progress.tmp.
+TEST_F(CrackingRun, ImpossibleValueIsAnErrorWithItsDetailOnStandardError) {
+  CrackingSectionInputs inputs;
+  inputs.general[4] = -1;  // slab thickness
+  write_cracking_section(source_.path(), inputs);
+  write_file(source_.path() / "FileList.txt", "NULL\n");
+  const RunResult r = run();
+  EXPECT_EQ(r.exit_status, 1);
+  const std::string line = "Data error: General Input File -- field 5 (slab thickness, in) must be above 0: -1";
+  EXPECT_EQ(errors(), std::vector<std::string>{" " + line});
+  EXPECT_EQ(progress(), " -1.0\n");
+  EXPECT_EQ(r.standard_error,
+            " " + line + "\n   " + fs::absolute(source_.path() / "GeneralInput.txt").lexically_normal().string() + "\n");
+}
+
+// A section name that is a path: rejected, and nothing is written outside
+// the results folder.
+TEST_F(CrackingRun, SectionNameWithAPathIsRejectedAndNothingLeavesTheResultsFolder) {
+  write_cracking_section(source_.path(), CrackingSectionInputs(), "s_");
+  const fs::path outside = results_.path().parent_path();
+  for (const std::string& name : std::vector<std::string>{"'../escaped'", "'..\\escaped'", "/tmp/escaped", "'C:escaped'"}) {
+    std::string block = cracking_file_list_block("X", "s_");
+    block.replace(0, 1, name);
+    write_file(source_.path() / "FileList.txt", block);
+    const RunResult r = run();
+    EXPECT_EQ(r.exit_status, 1) << name;
+    ASSERT_EQ(errors().size(), 1u);
+    EXPECT_EQ(errors()[0].rfind(" Data error: FileList.txt -- section name ", 0), 0u) << errors()[0];
+  }
+  for (const fs::path& file : files_under(outside)) {
+    EXPECT_EQ(file.filename().string().find("escaped"), std::string::npos) << file;
+  }
+  EXPECT_FALSE(fs::exists("/tmp/escaped_Cracking.csv"));
+}
+
+// A model file of the wrong shape stops the run (exit 3) with its message on
+// standard output, and now also in the error file with -1.0 in Progress.tmp.
+TEST_F(CrackingRun, StopIsReportedInTheErrorFileAndProgress) {
+  write_cracking_section(source_.path(), CrackingSectionInputs());
+  write_file(source_.path() / "FileList.txt", "NULL\n");
+  std::string model = read_file(nn_.path() / "bottom1.ttt");
+  model[0] = '2';  // ig1 = 2
+  write_file(nn_.path() / "bottom1.ttt", model);
+  const RunResult r = run();
+  EXPECT_EQ(r.exit_status, 3);
+  EXPECT_EQ(r.console, " JPCP\n Wrong NN\n");
+  EXPECT_EQ(errors(), std::vector<std::string>{" Wrong NN"});
+  EXPECT_EQ(progress(), " -1.0\n");
+  EXPECT_NE(r.standard_error.find("bottom1.ttt"), std::string::npos) << r.standard_error;
+}
+
+// Overflowing values end the run with an error or give clean results: a run
+// that exits 0 never leaves NaN, an infinity or asterisks in any file.
+TEST_F(CrackingRun, OverflowingValuesNeverLeaveUnfitFieldsInARunThatSucceeds) {
+  const std::vector<std::pair<int, float>> general_cases = {{19, 1e38f}, {20, -1e38f}, {42, 99.99f}, {43, 1e38f},
+                                                            {24, 1e38f}, {14, 1e38f},  {5, 1e38f}};
+  for (const auto& [field, value] : general_cases) {
+    CrackingSectionInputs inputs;
+    inputs.general[static_cast<size_t>(field - 1)] = value;
+    write_cracking_section(source_.path(), inputs);
+    write_file(source_.path() / "FileList.txt", "NULL\n");
+    fs::remove_all(results_.path());
+    fs::create_directories(results_.path());
+    const RunResult r = run();
+    if (r.exit_status == 0) {
+      for (const fs::path& file : files_under(results_.path())) {
+        EXPECT_FALSE(platform::find_unfit_field(read_file(file))) << "field " << field << ": " << file;
+      }
+    } else {
+      EXPECT_EQ(r.exit_status, 1) << "field " << field << r.console;
+      EXPECT_EQ(errors().size(), 1u) << "field " << field;
+    }
+  }
 }
 
 }  // namespace

@@ -79,6 +79,35 @@ TEST(SectionInputRules, EdgeSupportAndEdgeDistance) {
   EXPECT_FLOAT_EQ(edge_distance_value(6.0f, 0.0f, 1, 13.0f, 12.0f), 18.0f);
 }
 
+// Range checks: the last accepted and the first rejected value.
+TEST_F(SectionInputFile, RangeChecksAtTheirBounds) {
+  struct Case {
+    int line;
+    const char* accepted;
+    const char* rejected;
+    const char* message;
+  };
+  const Case cases[] = {
+      {1, "1200", "1201",
+       "Data error: General Input File -- line 1 (n_months, number of analysis months) must be 1 to 1200: 1201"},
+      {4, "0.5", "0", "Data error: General Input File -- line 4 (h_pcc, slab thickness, in) must be above 0: 0"},
+      {11, "0.49", "0.5",
+       "Data error: General Input File -- line 11 (mu_pcc, Poisson's ratio) must lie strictly between 0 and 0.5: 0.5"},
+      {24, "100", "101",
+       "Data error: General Input File -- line 24 (rhbot, relative humidity at the slab bottom, percent) must be 0 "
+       "to 100: 101"},
+  };
+  for (const Case& c : cases) {
+    FaultingSectionInputs in;
+    in.set(c.line, c.accepted);
+    EXPECT_TRUE(read(in)) << c.line;
+    in.set(c.line, c.rejected);
+    reported_.messages.clear();
+    EXPECT_FALSE(read(in)) << c.line;
+    EXPECT_EQ(reported_.messages, std::vector<std::string>{c.message});
+  }
+}
+
 TEST_F(SectionInputFile, EachFailureHasItsMessage) {
   struct Case {
     int line;

@@ -255,11 +255,33 @@ TEST_F(FaultingRun, NegativeSubgradeLogarithmIsReportedNotWrittenAsNaN) {
   inputs.set(23, "1");  // soil_a * soil_b below the slab and base weight per ft^2
   write_section(inputs);
   EXPECT_EQ(single_error(), " Numerical error: faultmax is not a finite number in the set-up, calendar month 1");
-  inputs.set(23, "0");
+  inputs.set(23, "0");  // now refused where it is read
   write_section(inputs);
   EXPECT_EQ(single_error(),
-            " Numerical error: faultmax needs the logarithm of a non-positive value in the set-up, calendar month 1");
+            " Data error: General Input File -- line 23 (soil_b, second subgrade factor) must be above 0: 0");
   EXPECT_EQ(read_file(file("JPCP_faulting.csv")), "");
+}
+
+// One bound on the analysis length (1200 months, as the cracking program's
+// 100 years), checked before any storage is sized from it.
+TEST_F(FaultingRun, AnalysisLengthBoundAndEmptyFileList) {
+  const std::string rule =
+      " Data error: General Input File -- line 1 (n_months, number of analysis months) must be 1 to 1200: ";
+  for (const std::string months : {"1201", "2147483647"}) {
+    write_section();  // a 24-month section whose first line is then replaced
+    std::string text = read_file(file("faultgeneralinput.txt"));
+    text.replace(0, text.find('\n'), months);
+    write_file(file("faultgeneralinput.txt"), text);
+    EXPECT_EQ(single_error(), rule + months);
+  }
+
+  write_section();
+  write_file(file("FaultFileList.txt"), "\n");
+  EXPECT_EQ(single_error(), " Data error: FaultFileList.txt -- no sections");
+  fs::remove(file("FaultFileList.txt"));
+  const RunResult r = run();
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_NE(r.standard_error.find("FaultFileList.txt: not found"), std::string::npos) << r.standard_error;
 }
 
 TEST_F(FaultingRun, TooFewArgumentsPrintUsage) {

@@ -92,7 +92,9 @@ std::string temperature_file(int days, int start_year) {
   }
   for (int d = 0; d < days; ++d) {
     for (int h = 0; h < 24; ++h) {
-      std::snprintf(line, sizeof line, "%4d%2d%2d%2d", start_year, 1 + d / 31 % 12, 1 + d % 31, h);
+      // Day d falls in calendar month d mod 12 + 1: any 12 days cover the
+      // year, as the temperature checks require.
+      std::snprintf(line, sizeof line, "%4d%2d%2d%2d", start_year, 1 + d % 12, 1 + d / 12 % 31, h);
       out << line;
       for (int z = 0; z < 11; ++z) {
         // A straight-line profile, (h - 12) deg F warmer at the top, exact in
@@ -156,7 +158,11 @@ void write_nn_info(const fs::path& nn_folder) {
 RunResult run_program(const std::string& executable, const std::vector<std::string>& arguments) {
   std::string command = "'" + executable + "'";
   for (const std::string& argument : arguments) command += " '" + argument + "'";
-  command += " 2>&1";
+  // Standard error apart: it carries the error lines with their detail.
+  static int run_number = 0;
+  const fs::path error_path =
+      fs::path(::testing::TempDir()) / ("jpcp_stderr_" + std::to_string(::getpid()) + "_" + std::to_string(++run_number));
+  command += " 2>'" + error_path.string() + "'";
   RunResult result;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
@@ -165,6 +171,8 @@ RunResult run_program(const std::string& executable, const std::vector<std::stri
   while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.console.append(buffer, n);
   const int status = ::pclose(pipe);
   result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.standard_error = read_file(error_path);
+  fs::remove(error_path);
   return result;
 }
 

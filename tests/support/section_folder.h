@@ -35,7 +35,7 @@ struct CrackingSectionInputs {
   int start_month = 1;
   std::vector<float> calibration_values;  // written only when non-empty
   std::vector<float> observation_ages;
-  int temperature_days = 2;  // complete days of hourly records
+  int temperature_days = 12;  // complete days of hourly records, one per calendar month in turn
   CrackingSectionInputs();
 };
 
@@ -53,7 +53,8 @@ void write_nn_info(const std::filesystem::path& nn_folder);
 
 struct RunResult {
   int exit_status = -1;
-  std::string console;
+  std::string console;         // standard output
+  std::string standard_error;  // error lines and their detail
 };
 
 // Runs a program with the arguments (each passed as one argument).

@@ -15,7 +15,7 @@ using testing::TempFolder;
 // Field values (index = field number) of a plausible section.
 std::array<float, 44> section_fields() {
   std::array<float, 44> f{};
-  const float values[43] = {20,  3,    2,    24.9f, 10,   15,  0,   12,  0,    1,    150, 5.5e-6f, 2,    600, 35.7f,
+  const float values[43] = {20,  3,    2,    24.9f, 10,   15,  0,   12,  0,    0.15f, 150, 5.5e-6f, 2,    600, 35.7f,
                             7,   6,    140,  1.2f,  -1.8f, 2,  1.22f, 3.9f, -10, 0,   11, 12,  18,   10, 13,
                             0.3f, 4,   0.5f, 0.4f,  12,   16,  20,  50,  30,   20,   2,   1.5f,   0.25f};
   for (size_t k = 1; k <= 43; ++k) f[k] = values[k - 1];
@@ -222,14 +222,14 @@ TEST(GeneralInput, ReadFailuresReportOneMessageAndStoreNothing) {
 TEST(GeneralInput, DesignLifeAndStartingMonthMustFitTheMonthlyTables) {
   TempFolder folder;
   auto f = section_fields();
-  const std::pair<float, bool> lives[] = {{0.4f, false}, {0.5f, true}, {125.4f, true}, {125.5f, false}, {-3, false}};
+  // One bound for both programs: 100 years, what the damage tables hold.
+  const std::pair<float, bool> lives[] = {{0.4f, false}, {0.5f, true}, {100.4f, true}, {100.5f, false}, {-3, false}};
   for (const auto& [life, accepted] : lives) {
     f[1] = life;
     const Reading r = read_fields(folder, f);
     EXPECT_EQ(r.ok, accepted) << "design life " << life;
     if (!accepted) {
-      EXPECT_EQ(r.messages,
-                std::vector<std::string>{"Data error: General Input File -- design life must be 1 to 125 years."});
+      EXPECT_EQ(r.messages, std::vector<std::string>{std::string(general_input_design_life_message)});
     }
   }
   f = section_fields();
@@ -249,6 +249,49 @@ TEST(GeneralInput, RoundedDesignLife) {
   EXPECT_EQ(rounded_design_life(19.49f), 19);
   EXPECT_EQ(rounded_design_life(1.0f), 1);
   EXPECT_EQ(rounded_design_life(3e9f), INT32_MAX);  // clamped, not undefined
+}
+
+}  // namespace
+}  // namespace jpcp::inputs
+
+namespace jpcp::inputs {
+namespace {
+
+// Range checks: the last accepted and the first rejected value of each
+// bound, and the one-line message that names field, meaning, rule and value.
+TEST(GeneralInputRanges, BoundariesAndMessages) {
+  TempFolder folder;
+  struct Case {
+    int field;
+    float accepted;
+    float rejected;
+    const char* message;
+  };
+  const Case cases[] = {
+      {5, 0.01f, 0.0f, "Data error: General Input File -- field 5 (slab thickness, in) must be above 0: 0"},
+      {10, 0.49f, 0.5f,
+       "Data error: General Input File -- field 10 (Poisson's ratio) must lie strictly between 0 and 0.5: 0.5"},
+      {31, 1.0f, -1.0f, "Data error: General Input File -- field 31 (tire pressure, psi) must be above 0: -1"},
+      {38, 0.0f, -1.0f,
+       "Data error: General Input File -- field 38 (short wheelbase trucks, percent) must not be negative: -1"},
+      {41, 0.5f, 0.0f, "Data error: General Input File -- field 41 (tandem axle scale factor) must be above 0: 0"},
+  };
+  for (const Case& c : cases) {
+    auto f = section_fields();
+    f[static_cast<size_t>(c.field)] = c.accepted;
+    EXPECT_TRUE(read_fields(folder, f).ok) << "field " << c.field;
+    f[static_cast<size_t>(c.field)] = c.rejected;
+    const Reading r = read_fields(folder, f);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages, std::vector<std::string>{c.message});
+  }
+}
+
+TEST(GeneralInputRanges, CalibrationCountBeyondTheFileIsTheEndOfFileNotAnAllocation) {
+  TempFolder folder;
+  const Reading r = read(folder, as_text(section_fields(), "\n") + "2147483647\n1\n", true);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.messages, std::vector<std::string>{std::string(general_input_eof_message)});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "common/inputs/general_input.h"
 #include "tests/common/inputs/input_test_support.h"
 
 namespace jpcp::inputs {
@@ -231,9 +232,31 @@ TEST(SeasonPattern, DesignLifeBeyondTheTablesIsRejected) {
   for (int32_t years : {0, 126}) {
     const Reading r = read(folder, season_text(), pcc_text(138), inputs(years));
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.messages,
-              std::vector<std::string>{"Data error: General Input File -- design life must be 1 to 125 years."});
+    EXPECT_EQ(r.messages, std::vector<std::string>{std::string(general_input_design_life_message)});
   }
+}
+
+// Range checks of both files: humidity 100 is the last accepted, a k-value
+// or PCC modulus of 0 is rejected, each with the place and the value.
+TEST(SeasonPattern, RangeChecksNameTheValue) {
+  TempFolder folder;
+  std::string season = season_text();
+  season.replace(season.find("62"), 2, "100");  // humidity of December
+  EXPECT_TRUE(read(folder, season, pcc_text(13), inputs(1)).ok);
+  season.replace(season.find("100 \n"), 3, "100.5");
+  EXPECT_EQ(read(folder, season, pcc_text(13), inputs(1)).messages,
+            std::vector<std::string>{
+                "Data error: Season Pattern File -- relative humidity of month 12 (percent) must be 0 to 100: 100.5"});
+
+  std::string k_zero = season_text();
+  k_zero.replace(0, 3, "0");
+  EXPECT_EQ(read(folder, k_zero, pcc_text(13), inputs(1)).messages,
+            std::vector<std::string>{"Data error: Season Pattern File -- k-value of month 1 (psi/in) must be above 0: 0"});
+
+  std::string e_zero = pcc_text(13);
+  e_zero.replace(e_zero.find("\n3 "), e_zero.find('\n', e_zero.find("\n3 ") + 1) - e_zero.find("\n3 "), "\n3 509 0");
+  EXPECT_EQ(read(folder, season_text(), e_zero, inputs(1)).messages,
+            std::vector<std::string>{"Data error: PCC modulus file -- row 3 (PCC elastic modulus, psi) must be above 0: 0"});
 }
 
 }  // namespace

@@ -244,5 +244,33 @@ TEST(TemperatureData, FaultingLayoutSkipsTheFirstMonthsAndKeepsCalendarMonths) {
   EXPECT_EQ(r.messages, std::vector<std::string>{"Temperature data error: hours are out of order."});
 }
 
+// The checks after the reader: whole days, -100 to 200 deg F, all 12 months.
+TEST(TemperatureRecordChecks, WholeDaysRangeAndTwelveMonths) {
+  std::vector<HourlyRecord> records;
+  for (int32_t month = 1; month <= 12; ++month) {
+    for (int32_t hour = 0; hour < 24; ++hour) records.push_back(HourlyRecord{{}, month, hour});
+  }
+  records[5].temperature.fill(70.0f);
+  records[5].temperature[3] = 200.0f;
+  records[6].temperature[10] = -100.0f;
+  ReportedErrors errors;
+  EXPECT_TRUE(temperature_records_valid(records, 1000, "t.dat", errors.reporter()));
+
+  records[5].temperature[3] = 200.1f;
+  EXPECT_FALSE(temperature_records_valid(records, 1000, "t.dat", errors.reporter()));
+  records[5].temperature[3] = 20.0f;
+
+  std::vector<HourlyRecord> eleven(records.begin(), records.end() - 24);
+  EXPECT_FALSE(temperature_records_valid(eleven, 1000, "t.dat", errors.reporter()));
+  // A day cut short, unless the storage filled up there.
+  std::vector<HourlyRecord> cut(records.begin(), records.end() - 1);
+  EXPECT_FALSE(temperature_records_valid(cut, 1000, "t.dat", errors.reporter()));
+  EXPECT_TRUE(temperature_records_valid(cut, cut.size(), "t.dat", errors.reporter()));
+  EXPECT_EQ(errors.messages,
+            (std::vector<std::string>{
+                "Temperature data error: record 6, temperature 4 (deg F) must be -100 to 200: 200.1",
+                std::string(temperature_months_message), std::string(temperature_partial_day_message)}));
+}
+
 }  // namespace
 }  // namespace jpcp::inputs

@@ -222,5 +222,59 @@ TEST(HourlyTraffic, TwentyFourPercentagesInOneRead) {
   EXPECT_FALSE(folder.exists("missing.txt"));
 }
 
+// Axle counts 0 to one million per day are accepted; a negative count or one
+// above the bound is rejected with its line and class; hourly percentages
+// must be 0 to 100 and not all 0.
+TEST(TrafficRanges, AxleCountsAndHourlyPercentagesAtTheirBounds) {
+  TempFolder folder;
+  auto paths = write_files(folder, 12, {39, 39, 31, 31});
+  const AxleReadPolicy policy = cracking_policy(1, 1);
+  const auto single_with = [&](const char* value) {
+    std::string text = axle_text(single_axle, 12, 39);
+    text.replace(text.find(",1012,"), 6, std::string(",") + value + ",");  // line 1, class 2
+    folder.write(file_names[single_axle], text);
+    ReportedErrors errors;
+    AxleTraffic traffic;
+    read_axle_files(paths, policy, errors.reporter(), traffic);
+    return errors.messages;
+  };
+  EXPECT_TRUE(single_with("0").empty());
+  EXPECT_TRUE(single_with("1e6").empty());
+  const std::string rule = "Data error: Single axle load spectra file -- line 1, class 2 (axles per day) must be 0 to 1000000: ";
+  EXPECT_EQ(single_with("-0.5"), std::vector<std::string>{rule + "-0.5"});
+  EXPECT_EQ(single_with("1.1e6"), std::vector<std::string>{rule + "1100000"});
+  EXPECT_EQ(single_with("1e38"), std::vector<std::string>{rule + "1e+38"});
+
+  std::array<float, 24> hours{};
+  hours[5] = 100.0f;
+  ReportedErrors errors;
+  EXPECT_TRUE(hourly_percentages_valid(hours, "h.txt", errors.reporter()));
+  hours[5] = 0.0f;
+  EXPECT_FALSE(hourly_percentages_valid(hours, "h.txt", errors.reporter()));
+  hours[5] = 100.5f;
+  EXPECT_FALSE(hourly_percentages_valid(hours, "h.txt", errors.reporter()));
+  hours[5] = 50.0f;
+  hours[6] = -1.0f;
+  EXPECT_FALSE(hourly_percentages_valid(hours, "h.txt", errors.reporter()));
+  EXPECT_EQ(errors.messages,
+            (std::vector<std::string>{
+                "Data error: hourly traffic distribution file -- sum of the 24 hours (percent of daily traffic) must "
+                "be above 0: 0",
+                "Data error: hourly traffic distribution file -- hour 6 (percent of daily traffic) must be 0 to 100: "
+                "100.5",
+                "Data error: hourly traffic distribution file -- hour 7 (percent of daily traffic) must be 0 to 100: "
+                "-1"}));
+}
+
+TEST(TrafficRanges, DesignTrafficMustFitItsField) {
+  AxleTraffic traffic;
+  ReportedErrors errors;
+  traffic.esal_sum = 999.99f * 1.0e6f / 30.4167f;
+  EXPECT_TRUE(traffic_summaries_fit(traffic, errors.reporter()));
+  traffic.esal_sum = 1000.0f * 1.0e6f / 30.4167f;
+  EXPECT_FALSE(traffic_summaries_fit(traffic, errors.reporter()));
+  EXPECT_EQ(errors.messages.size(), 1u);
+}
+
 }  // namespace
 }  // namespace jpcp::inputs

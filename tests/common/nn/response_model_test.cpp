@@ -57,6 +57,10 @@ TEST(ResponseModel, MalformedFilesAreRejectedWithTheirReason) {
       {"1 1\n60 2\n41 2\n", "has more than 100 knots in dimension 1"},
       {"1 1\n2 -3\n2 3\n", "has a negative coefficient count or order in dimension 2"},
       {"", "ends before all its values were read"},
+      // Declared sizes are checked against the file's bytes before anything
+      // is allocated: 68^5 coefficients cannot be in a short file.
+      {"3 2\n68 68 68 68 68\n4 4 4 4 4\n1 2 3\n", "declares more coefficients than the file holds"},
+      {"1000000 1000000\n1\n", "declares more coefficients than the file holds"},
   };
   for (const auto& [contents, reason] : cases) {
     ResponseModel model;
