@@ -1,14 +1,16 @@
 #include "common/inputs/temperature_data.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "common/inputs/value_checks.h"
 #include "common/platform/paths.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
-#include "common/text/lines.h"
+#include "common/text/line_stream.h"
 
 namespace jpcp::inputs {
 
@@ -24,6 +26,9 @@ constexpr size_t header_lines = 288;
 constexpr size_t hours_per_day = 24;
 // Days of the year blocks of the cracking program: 366, 365, 365, repeating.
 constexpr std::array<int32_t, 3> block_days = {366, 365, 365};
+// Characters of a record line up to its last temperature field (I4, 3 I2,
+// 10 F6 and one character of the 11th), its line end counted.
+constexpr size_t shortest_record_line = 72;
 
 // One hourly record as written: I4 year, I2 month, I2 day, I2 hour, 11 F6.
 struct RecordLine {
@@ -58,10 +63,14 @@ class TemperatureFileReader {
  public:
   TemperatureFileReader(std::string_view path, const TemperatureReadPolicy& policy, const ReportError& report_error)
       : path_(path), policy_(policy), report_error_(report_error) {
-    // A missing file reads as an empty one.
-    const std::optional<std::string> contents = platform::read_input_file(path);
-    if (contents) lines_ = text::split_lines(*contents);
-    records_.reserve(std::min(policy.capacity, lines_.size()));
+    // The file is read line by line, never held whole. A missing file reads
+    // as an empty one.
+    if (!stream_.open(path)) return;
+    // Storage for the records the file can hold: a record line reaches the
+    // last temperature's column.
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(platform::find_input_file(path).value_or(std::string()), error);
+    if (!error) records_.reserve(std::min(policy.capacity, static_cast<size_t>(bytes / shortest_record_line) + 1));
   }
 
   bool read(std::vector<HourlyRecord>& records) {
@@ -78,12 +87,13 @@ class TemperatureFileReader {
   bool read_year_blocks() {
     int32_t header_year = 0;
     for (size_t i = 0; i < header_lines; ++i) {
-      if (next_line_ >= lines_.size()) {
+      if (!stream_.next(line_)) {
         report_error_(std::string(temperature_eof_prefix) + text::format_A(path_, temperature_message_path_width),
-                      detail("the header of 288 lines ends at line " + std::to_string(lines_.size())));
+                      detail("the header of 288 lines ends at line " + std::to_string(stream_.line_count())));
         return false;
       }
-      if (!text::read_fixed_integer(lines_[next_line_++], 1, 4, header_year)) {
+      line_number_ = stream_.line_count();
+      if (!text::read_fixed_integer(line_, 1, 4, header_year)) {
         report_error_(temperature_format_message, line_detail());
         return false;
       }
@@ -113,9 +123,9 @@ class TemperatureFileReader {
   // table, ends the reading normally (records of a partial day are kept).
   DayResult read_day() {
     for (int32_t hour = 0; hour < static_cast<int32_t>(hours_per_day); ++hour) {
-      if (only_blank_lines_left() || records_.size() >= policy_.capacity) return DayResult::end_of_reading;
+      if (records_.size() >= policy_.capacity || !next_record_line()) return DayResult::end_of_reading;
       RecordLine line;
-      if (!parse_record(lines_[next_line_++], line)) {
+      if (!parse_record(line_, line)) {
         report_error_(temperature_format_message, line_detail());
         return DayResult::failed;
       }
@@ -134,27 +144,42 @@ class TemperatureFileReader {
     return DayResult::complete;
   }
 
-  // Blank lines after the last record (often left by editors) end the file;
-  // a blank line between records is still a format error.
-  bool only_blank_lines_left() const {
-    for (size_t i = next_line_; i < lines_.size(); ++i) {
-      if (lines_[i].find_first_not_of(" \t") != std::string::npos) return false;
+  // Takes the next line to read as a record into line_; false when only
+  // blank lines are left. Blank lines after the last record (often left by
+  // editors) end the file; a blank line between records is still read, and
+  // is a format error.
+  bool next_record_line() {
+    if (!stream_.next(line_)) return false;
+    line_number_ = stream_.line_count();
+    if (!is_blank_line(line_)) return true;
+    held_line_ = line_;  // the stream's view moves on while looking ahead
+    const size_t held_number = line_number_;
+    std::string_view ahead;
+    while (stream_.next(ahead)) {
+      if (!is_blank_line(ahead)) {
+        line_ = held_line_;
+        line_number_ = held_number;
+        return true;
+      }
     }
-    return true;
+    return false;
   }
+
+  static bool is_blank_line(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
   // The file, and the line just read with its text, for the console.
   std::string detail(const std::string& what) const { return platform::input_file_detail(path_) + "; " + what; }
   std::string line_detail() const {
-    const std::string& line = lines_[next_line_ - 1];
-    return detail("line " + std::to_string(next_line_) + ": found '" + line.substr(0, 80) + "'");
+    return detail("line " + std::to_string(line_number_) + ": found '" + std::string(line_.substr(0, 80)) + "'");
   }
 
   std::string_view path_;
   const TemperatureReadPolicy& policy_;
   const ReportError& report_error_;
-  std::vector<std::string> lines_;
-  size_t next_line_ = 0;
+  text::LineStream stream_;
+  std::string_view line_;   // the line just read
+  size_t line_number_ = 0;  // its number, from 1
+  std::string held_line_;   // a blank line kept while looking past it
   std::vector<HourlyRecord> records_;
   int32_t last_year_ = 0;
   int32_t previous_month_ = 0;  // no record read yet: the first record always counts

@@ -1,9 +1,12 @@
 #include "common/text/free_form_reader.h"
 
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 
 #include "common/platform/paths.h"
 #include "common/text/lines.h"
@@ -16,16 +19,17 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // One item of a statement: a value, a null value (target unchanged) or the
-// slash that ends the statement.
+// slash that ends the statement. The text is a view into the line, or into
+// the scanner's buffer for a quoted text with doubled quotes.
 struct Item {
   enum Kind { value, null, slash, end_of_file } kind = value;
-  std::string text;
+  std::string_view text;
 };
 
 // Walks the values of one read statement over the lines.
 class StatementScanner {
  public:
-  StatementScanner(const std::vector<std::string>& lines, size_t first_line)
+  StatementScanner(const std::vector<std::string_view>& lines, size_t first_line)
       : lines_(lines), line_(first_line) {}
 
   Item next() {
@@ -47,7 +51,7 @@ class StatementScanner {
   Item scan() {
     for (;;) {
       if (line_ >= lines_.size()) return {Item::end_of_file, {}};
-      const std::string& line = lines_[line_];
+      const std::string_view line = lines_[line_];
       while (pos_ < line.size() && is_blank(line[pos_])) ++pos_;
       if (pos_ >= line.size()) {
         // A line end separates values like a blank.
@@ -71,31 +75,39 @@ class StatementScanner {
     }
   }
 
-  std::string take_value(const std::string& line) {
-    std::string text;
+  std::string_view take_value(std::string_view line) {
     const char quote = line[pos_];
     if (quote == '\'' || quote == '"') {
-      ++pos_;
+      const size_t begin = ++pos_;
+      // Without doubled quotes the text is the characters up to the closing
+      // quote; with them it is rebuilt in the buffer.
+      bool doubled = false;
+      size_t end = line.size();
       while (pos_ < line.size()) {
         if (line[pos_] == quote) {
           if (pos_ + 1 < line.size() && line[pos_ + 1] == quote) {
-            text += quote;
+            doubled = true;
             pos_ += 2;
             continue;
           }
-          ++pos_;
+          end = pos_++;
           break;
         }
-        text += line[pos_++];
+        ++pos_;
       }
       quoted_ = true;
-      return text;
+      if (!doubled) return line.substr(begin, end - begin);
+      unquoted_.clear();
+      for (size_t i = begin; i < end; ++i) {
+        unquoted_ += line[i];
+        if (line[i] == quote) ++i;  // the second of a doubled quote
+      }
+      return unquoted_;
     }
     quoted_ = false;
-    while (pos_ < line.size() && !is_blank(line[pos_]) && line[pos_] != ',' && line[pos_] != '/') {
-      text += line[pos_++];
-    }
-    return text;
+    const size_t begin = pos_;
+    while (pos_ < line.size() && !is_blank(line[pos_]) && line[pos_] != ',' && line[pos_] != '/') ++pos_;
+    return line.substr(begin, pos_ - begin);
   }
 
   // "r*c" stands for r copies of c, "r*" for r null values.
@@ -107,7 +119,7 @@ class StatementScanner {
       if (!is_digit(item.text[i])) return;
     }
     int32_t count = 0;
-    if (!parse_integer(std::string_view(item.text).substr(0, star), count) || count < 1) return;
+    if (!parse_integer(item.text.substr(0, star), count) || count < 1) return;
     Item repeated;
     if (star + 1 == item.text.size()) {
       repeated.kind = Item::null;
@@ -119,19 +131,20 @@ class StatementScanner {
     item = repeated;
   }
 
-  const std::vector<std::string>& lines_;
+  const std::vector<std::string_view>& lines_;
   size_t line_;
   size_t pos_ = 0;
   bool value_needs_separator_ = false;
   bool quoted_ = false;
   Item repeat_item_;
   int32_t repeat_left_ = 0;
+  std::string unquoted_;  // a quoted text whose doubled quotes were undone
 };
 
 // Assigns one scanned value to one element of a target.
-bool assign(const std::string& text, float& target) { return parse_real(text, target); }
-bool assign(const std::string& text, int32_t& target) { return parse_integer(text, target); }
-bool assign(const std::string& text, std::string& target) {
+bool assign(std::string_view text, float& target) { return parse_real(text, target); }
+bool assign(std::string_view text, int32_t& target) { return parse_integer(text, target); }
+bool assign(std::string_view text, std::string& target) {
   target = text;
   return true;
 }
@@ -139,21 +152,23 @@ bool assign(const std::string& text, std::string& target) {
 }  // namespace
 
 FreeFormReader::FreeFormReader(std::string_view contents) {
-  load(contents);
+  load(std::string(contents));
   is_open_ = true;
 }
 
-void FreeFormReader::load(std::string_view contents) {
-  lines_ = split_lines(contents);
+void FreeFormReader::load(std::string contents) {
+  contents_ = std::make_shared<const std::string>(std::move(contents));
+  lines_ = split_line_views(*contents_);
   line_index_ = 0;
 }
 
 bool FreeFormReader::open(const std::string& path) {
   lines_.clear();
+  contents_.reset();
   line_index_ = 0;
-  const auto contents = platform::read_input_file(path);
+  auto contents = platform::read_input_file(path);
   is_open_ = contents.has_value();
-  if (is_open_) load(*contents);
+  if (is_open_) load(std::move(*contents));
   return is_open_;
 }
 
@@ -193,7 +208,7 @@ ReadStatus FreeFormReader::read(std::span<const ReadTarget> targets) {
         if (!assign(item.text, element)) {
           status = ReadStatus::bad_value;
           failure_detail_ = where() + ", value " + std::to_string(value_number) + " of the read: found '" +
-                            item.text.substr(0, 40) + "'";
+                            std::string(item.text.substr(0, 40)) + "'";
           return false;
         }
         return true;
@@ -244,38 +259,18 @@ bool parse_integer(std::string_view text, int32_t& value) {
   return true;
 }
 
-bool parse_real(std::string_view text, float& value) {
-  // Accepted: [sign] digits [. [digits]] | [sign] . digits, then optionally an
-  // exponent: (E|e|D|d|Q|q) [sign] digits, or a bare sign and digits.
-  std::string normalized;
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) normalized += text[i++];
-  size_t mantissa_digits = 0;
-  while (i < text.size() && is_digit(text[i])) {
-    normalized += text[i++];
-    ++mantissa_digits;
-  }
-  if (i < text.size() && text[i] == '.') {
-    normalized += text[i++];
-    while (i < text.size() && is_digit(text[i])) {
-      normalized += text[i++];
-      ++mantissa_digits;
-    }
-  }
-  if (mantissa_digits == 0) return false;
-  if (i < text.size()) {
-    const char c = text[i];
-    const bool letter = c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == 'Q' || c == 'q';
-    if (!letter && c != '+' && c != '-') return false;
-    if (letter) ++i;
+namespace {
+
+// strtof on a normalised copy: the exponent letter D or Q or a bare exponent
+// sign made an E, and values beyond the float range, which from_chars leaves
+// to its caller. `mantissa_end` is where the exponent part starts.
+bool parse_real_by_strtof(std::string_view text, size_t mantissa_end, float& value) {
+  std::string normalized(text.substr(0, mantissa_end));
+  if (mantissa_end < text.size()) {
+    size_t i = mantissa_end;
+    if (text[i] != '+' && text[i] != '-') ++i;  // the letter
     normalized += 'e';
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) normalized += text[i++];
-    size_t exponent_digits = 0;
-    while (i < text.size() && is_digit(text[i])) {
-      normalized += text[i++];
-      ++exponent_digits;
-    }
-    if (exponent_digits == 0 || i != text.size()) return false;
+    normalized.append(text.substr(i));
   }
   errno = 0;
   char* end = nullptr;
@@ -283,6 +278,75 @@ bool parse_real(std::string_view text, float& value) {
   if (end != normalized.c_str() + normalized.size()) return false;
   // A value beyond the single-precision range is not a usable number.
   if (!std::isfinite(parsed) || (errno == ERANGE && parsed != 0.0f && std::fabs(parsed) > 1.0f)) return false;
+  value = parsed;
+  return true;
+}
+
+}  // namespace
+
+// Powers of ten that are exact floats (5^10 < 2^24).
+constexpr std::array<float, 11> exact_float_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                             1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+// Digits up to this value are an exact float.
+constexpr uint64_t exact_float_integer_limit = uint64_t{1} << 24;
+// Digits taken into the whole number: 19 fit in 64 bits.
+constexpr size_t max_whole_digits = 19;
+
+bool parse_real(std::string_view text, float& value) {
+  // Accepted: [sign] digits [. [digits]] | [sign] . digits, then optionally an
+  // exponent: (E|e|D|d|Q|q) [sign] digits, or a bare sign and digits.
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '+' || *p == '-')) ++p;
+  // The digits as one whole number (wrapping when there are more than 19,
+  // when it is not used) and the count of those after the point.
+  uint64_t digits_value = 0;
+  const char* const mantissa_begin = p;
+  while (p < end && is_digit(*p)) digits_value = digits_value * 10 + static_cast<uint64_t>(*p++ - '0');
+  const auto integer_digits = static_cast<size_t>(p - mantissa_begin);
+  size_t fraction_digits = 0;
+  if (p < end && *p == '.') {
+    const char* const fraction_begin = ++p;
+    while (p < end && is_digit(*p)) digits_value = digits_value * 10 + static_cast<uint64_t>(*p++ - '0');
+    fraction_digits = static_cast<size_t>(p - fraction_begin);
+  }
+  const size_t mantissa_digits = integer_digits + fraction_digits;
+  if (mantissa_digits == 0) return false;
+  if (p == end && mantissa_digits <= max_whole_digits && digits_value <= exact_float_integer_limit &&
+      fraction_digits < exact_float_powers_of_ten.size()) {
+    // Both the digits and the power of ten are exact floats, so the one
+    // correctly rounded division is the correctly rounded value: the float
+    // strtof gives (the common case of the input files).
+    const float magnitude = static_cast<float>(digits_value) / exact_float_powers_of_ten[fraction_digits];
+    value = negative ? -magnitude : magnitude;
+    return true;
+  }
+  size_t i = static_cast<size_t>(p - text.data());
+  const size_t mantissa_end = i;
+  bool e_letter = true;  // no exponent, or one from_chars reads as written
+  if (i < text.size()) {
+    const char c = text[i];
+    const bool letter = c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == 'Q' || c == 'q';
+    if (!letter && c != '+' && c != '-') return false;
+    e_letter = c == 'E' || c == 'e';
+    if (letter) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t exponent_digits = 0;
+    while (i < text.size() && is_digit(text[i])) {
+      ++i;
+      ++exponent_digits;
+    }
+    if (exponent_digits == 0 || i != text.size()) return false;
+  }
+  if (!e_letter) return parse_real_by_strtof(text, mantissa_end, value);
+  // from_chars reads the checked text in place, rounding exactly as strtof
+  // does; it takes no leading plus.
+  const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
+  float parsed = 0.0f;
+  const std::from_chars_result result = std::from_chars(begin, text.data() + text.size(), parsed);
+  if (result.ec == std::errc::result_out_of_range) return parse_real_by_strtof(text, mantissa_end, value);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return false;
   value = parsed;
   return true;
 }

@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -86,16 +87,19 @@ class FreeFormReader {
   static ReadTarget to_target(std::vector<float>& v) { return std::span<float>(v); }
   static ReadTarget to_target(std::vector<int32_t>& v) { return std::span<int32_t>(v); }
 
-  void load(std::string_view contents);
+  void load(std::string contents);
 
-  std::vector<std::string> lines_;
+  // The whole file, held where copies and moves of the reader leave it, so
+  // that the line views stay valid.
+  std::shared_ptr<const std::string> contents_;
+  std::vector<std::string_view> lines_;  // its lines, without line ends
   size_t line_index_ = 0;  // next line a statement starts on
   std::string failure_detail_;
   bool is_open_ = false;
 };
 
 // Parses a whole integer (optional sign, digits only); false when the text is
-// not one or does not fit in 32 bits.
+// not one or does not fit in 32 bits. Neither parser allocates.
 bool parse_integer(std::string_view text, int32_t& value);
 // Parses a real in any of the list-directed forms; false when the text is not
 // one, or when it is not a finite single-precision value.

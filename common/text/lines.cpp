@@ -2,8 +2,8 @@
 
 namespace jpcp::text {
 
-std::vector<std::string> split_lines(std::string_view contents) {
-  std::vector<std::string> lines;
+std::vector<std::string_view> split_line_views(std::string_view contents) {
+  std::vector<std::string_view> lines;
   size_t start = 0;
   while (start < contents.size()) {
     size_t end = contents.find('\n', start);
@@ -12,10 +12,15 @@ std::vector<std::string> split_lines(std::string_view contents) {
     // A carriage return before the line feed belongs to a Windows line end.
     size_t stop = end;
     if (stop > start && contents[stop - 1] == '\r') --stop;
-    lines.emplace_back(contents.substr(start, stop - start));
+    lines.push_back(contents.substr(start, stop - start));
     start = next;
   }
   return lines;
+}
+
+std::vector<std::string> split_lines(std::string_view contents) {
+  const std::vector<std::string_view> views = split_line_views(contents);
+  return {views.begin(), views.end()};
 }
 
 }  // namespace jpcp::text

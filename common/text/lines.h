@@ -10,5 +10,7 @@ namespace jpcp::text {
 // The lines of the text without their line ends. A final line end does not
 // start another (empty) line.
 std::vector<std::string> split_lines(std::string_view contents);
+// The same lines as views into `contents`, which must outlive them.
+std::vector<std::string_view> split_line_views(std::string_view contents);
 
 }  // namespace jpcp::text

@@ -67,21 +67,26 @@ bool read_deflection_model_names(std::string_view model_folder, const inputs::Re
 }
 
 bool deflection_storage_size(const std::string& first_model_path, const inputs::ReportError& report_error,
-                             int64_t& storage) {
+                             int64_t& storage, nn::ResponseModel* first_node) {
   nn::ResponseModel model;
   if (!read_node_file(first_model_path, report_error, model)) return false;
   storage = coefficient_count(model);
+  if (first_node) *first_node = std::move(model);
   return true;
 }
 
 bool load_deflection_model(const NodeSet& nodes, int64_t storage, const inputs::ReportError& report_error,
-                           DeflectionModel& model) {
+                           DeflectionModel& model, nn::ResponseModel* first_node) {
   DeflectionModel result;
   const auto node_count = static_cast<size_t>(nodes.count);
   result.spacings.assign(nodes.spacings.begin(), nodes.spacings.begin() + nodes.count);
   for (size_t n = 0; n < node_count; ++n) {
     nn::ResponseModel node;
-    if (!read_node_file(nodes.paths[n], report_error, node)) return false;
+    if (n == 0 && first_node) {
+      node = std::move(*first_node);
+    } else if (!read_node_file(nodes.paths[n], report_error, node)) {
+      return false;
+    }
     const int64_t count = coefficient_count(node);
     if (count > storage) {
       report_error(std::string(node_file_storage_message) + nodes.paths[n]);
@@ -110,13 +115,21 @@ void reduce_to_joint_spacing(DeflectionModel& model, float L) {
   const auto P = static_cast<size_t>(model.coefficients);
   const auto nodes = static_cast<int32_t>(model.spacings.size());
   if (nodes >= fewest_nodes_interpolated) {
-    std::vector<float> node_values(static_cast<size_t>(nodes));
+    // Weight of node n: the spline through the n-th unit vector, at L.
+    std::vector<float> unit(static_cast<size_t>(nodes), 0.0f);
+    std::vector<double> weights(static_cast<size_t>(nodes));
     const std::array<float, 1> query = {L};
     std::array<float, 1> value{};
+    for (size_t n = 0; n < unit.size(); ++n) {
+      unit[n] = 1.0f;
+      splines::CSIEZ(nodes, model.spacings, unit, 1, query, value);
+      weights[n] = value[0];
+      unit[n] = 0.0f;
+    }
     for (size_t q = 0; q < P; ++q) {
-      for (size_t n = 0; n < node_values.size(); ++n) node_values[n] = model.blocks[q + n * P];
-      splines::CSIEZ(nodes, model.spacings, node_values, 1, query, value);
-      model.blocks[q] = value[0];
+      double sum = 0.0;
+      for (size_t n = 0; n < weights.size(); ++n) sum += weights[n] * model.blocks[q + n * P];
+      model.blocks[q] = static_cast<float>(sum);
     }
   }
   nn::ResponseModel reduced = model.shape;

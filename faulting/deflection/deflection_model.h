@@ -71,17 +71,23 @@ bool read_deflection_model_names(std::string_view model_folder, const inputs::Re
 
 // Coefficient storage per node: P of the first model file, which every
 // model of the set must fit. False (reported) when the file cannot be read
-// or is not a 3+3 model.
+// or is not a 3+3 model. With `first_node`, the parsed file is handed over
+// so that loading its model need not parse it again.
 bool deflection_storage_size(const std::string& first_model_path, const inputs::ReportError& report_error,
-                             int64_t& storage);
+                             int64_t& storage, nn::ResponseModel* first_node = nullptr);
 
-// Loads the node files of one model into its blocks.
+// Loads the node files of one model into its blocks. `first_node`, when
+// given, is node 1 already parsed (from deflection_storage_size); it is
+// consumed.
 bool load_deflection_model(const NodeSet& nodes, int64_t storage, const inputs::ReportError& report_error,
-                           DeflectionModel& model);
+                           DeflectionModel& model, nn::ResponseModel* first_node = nullptr);
 
 // Replaces block 1 by the coefficients at joint spacing L (ft): per
 // coefficient, the not-a-knot cubic spline through its node values at the
-// node spacings, evaluated at L. Models with four nodes or fewer keep block 1.
+// node spacings, evaluated at L. That spline is linear in the node values,
+// so its value at L is a fixed weighted sum of them: the weights (the spline
+// through each unit vector) are computed once and applied to every
+// coefficient, summed in double. Models with four nodes or fewer keep block 1.
 // Builds the staged model used by calc_def.
 void reduce_to_joint_spacing(DeflectionModel& model, float L);
 

@@ -119,11 +119,17 @@ bool setup_deflection_models(RunContext& run, FaultingSection& section) {
   const inputs::ReportError report = run.reporter();
   std::array<std::string, nn_info_names> paths;
   if (!read_deflection_model_names(run.model_folder, report, paths)) return false;
-  if (!deflection_storage_size(paths[0], report, section.model_storage)) return false;
+  // The first model file is parsed once: for the storage size and as node 1
+  // of the first model.
+  nn::ResponseModel first_node;
+  if (!deflection_storage_size(paths[0], report, section.model_storage, &first_node)) return false;
   for (size_t g = 0; g < deflection_model_count; ++g) {
     NodeSet nodes;
     for (size_t n = 0; n < joint_spacing_nodes; ++n) nodes.paths[n] = paths[g * joint_spacing_nodes + n];
-    if (!load_deflection_model(nodes, section.model_storage, report, section.models[g])) return false;
+    if (!load_deflection_model(nodes, section.model_storage, report, section.models[g],
+                               g == 0 ? &first_node : nullptr)) {
+      return false;
+    }
   }
   return read_curl_grid(platform::join(run.model_folder, curl_grid_file_name), report, section.curl);
 }
