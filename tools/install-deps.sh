@@ -9,7 +9,10 @@
 set -euo pipefail
 
 # What each package is for is said in the README ("Dependencies").
-example_packages=(cmake g++ make)
+example_packages=(
+  cmake g++ make
+  libeigen3-dev nlohmann-json3-dev # slab solver: sparse algebra, case files
+)
 tests_packages=(
   "${example_packages[@]}"
   libgtest-dev libbenchmark-dev # C++ unit tests and benchmarks
