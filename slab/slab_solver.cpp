@@ -270,7 +270,10 @@ SlabSolution solve_case(const SlabCase& c, SparseBackend backend) {
 bool response_at(const SlabSolution& s, double x_in, double y_in, PointResponse& out) {
   constexpr double tolerance = 1e-6;
   const SlabMesh& mesh = s.mesh;
+  // Lane slabs first: the outer lane edge y = 0 belongs to the lane, not to the shoulder.
+  for (int pass = 0; pass < 2; ++pass) {
   for (const SlabPanel& p : mesh.panels) {
+    if (p.shoulder != (pass == 1)) continue;
     if (x_in < p.x0 - tolerance || x_in > p.x1 + tolerance || y_in < p.y0 - tolerance || y_in > p.y1 + tolerance)
       continue;
     auto interval = [](const std::vector<double>& lines, int32_t lo, int32_t hi, double v) {
@@ -302,6 +305,7 @@ bool response_at(const SlabSolution& s, double x_in, double y_in, PointResponse&
     out.stress_top_y_psi = -section * m[1];
     out.stress_bottom_xy_psi = section * m[2];
     return true;
+  }
   }
   return false;
 }
