@@ -54,7 +54,8 @@ SlabMesh build_mesh(const SlabCase& c, double transverse_psi, double longitudina
   std::vector<std::pair<double, double>> zx, zy;
   auto clip = [](double v, const std::vector<double>& b) { return std::clamp(v, b.front(), b.back()); };
   for (const auto& load : c.loads) {
-    const double margin = c.mesh_in;
+    // Without refinement the zone around the load needs no lines of its own.
+    const double margin = fine < c.mesh_in ? c.mesh_in : 0.0;
     for (double v : {load.x_in, load.x_in + load.length_in, load.x_in - margin, load.x_in + load.length_in + margin})
       ex.push_back(clip(v, bx));
     for (double v : {load.y_in, load.y_in + load.width_in, load.y_in - margin, load.y_in + load.width_in + margin})

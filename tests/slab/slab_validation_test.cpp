@@ -115,6 +115,29 @@ TEST(SlabClassicSolutions, WestergaardBradburyCurling) {
   }
 }
 
+// A target load transfer gives about that deflection ratio across the joint
+// for a load at it; a shoulder without load transfer leaves the lane edge
+// free, and the lane (not the shoulder) answers at y = 0.
+TEST(SlabSolverProperties, JointsTransferTheirTargetAndAnUntiedShoulderLeavesTheEdgeFree) {
+  const double c = square_side();
+  for (double lte : {30.0, 70.0, 90.0}) {
+    SlabCase sc = plain_case(180, 144, 6);
+    sc.lengths_ft = {15, 15};
+    sc.transverse.lte_percent = lte;
+    sc.loads = {{180 - c, 72 - c / 2, c, c, pressure}};
+    const SlabSolution s = solve_case(sc);
+    const double loaded = at(s, 180, 72).deflection_in, unloaded = at(s, 180.001, 72).deflection_in;
+    EXPECT_NEAR(100 * unloaded / loaded, lte, 3.0);
+  }
+  auto edge = [&](double shoulder_ft) {
+    SlabCase sc = plain_case(180, 144, 6);
+    sc.shoulder_width_ft = shoulder_ft;
+    sc.loads = {{90 - c / 2, 0, c, c, pressure}};
+    return at(solve_case(sc), 90, 0).stress_bottom_x_psi;
+  };
+  EXPECT_NEAR(edge(10), edge(0), 1e-6 * edge(0));
+}
+
 TEST(SlabSolverProperties, HalvingTheElementsChangesTheEdgeStressLittle) {
   const double l = ell(), c = square_side(), L = 6 * l;
   double previous = 0;

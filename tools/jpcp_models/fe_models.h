@@ -10,14 +10,15 @@
 // - edge tire and adjacent-axle models: slab of thickness h_r with a 10 ft
 //   shoulder tied by the model's load transfer, bonded springs, one tire;
 //   bottom stress along the edge at mid-slab;
-// - top-down models: three slabs Ls long, 12 ft lane and 10 ft shoulder
-//   (load transfer 2 (e - 5) %, transverse joints 50 %), 10 in and 0.087
+// - top-down models: a slab Ls long between 6 ft pieces of its neighbours,
+//   12 ft lane and 6 ft shoulder (load transfer 2 (e - 5) %, transverse
+//   joints 50 %), 10 in and 0.087
 //   pci, k from l, tensionless with self weight and a night-time difference
 //   from phi; one axle of half the tandem load at each end of the middle
 //   slab, S ft apart; top stress along the edge at mid-slab. The sixth
 //   input does not change the response (the programs use its first value);
 // - faulting deflection models: two slabs of the node's joint spacing with a
-//   10 ft shoulder (load transfer ES %), joint load transfer LTE %, 10 in and
+//   6 ft shoulder (load transfer ES %), joint load transfer LTE %, 10 in and
 //   150 pcf, k from l, tensionless with self weight and a night-time
 //   difference from phi; the axles on the leave slab from the joint on; the
 //   corner deflections on both sides of the joint divided by
@@ -63,6 +64,8 @@ namespace fe {
 inline constexpr double wheel_side = 6.0 * 1.7724538509055159;  // square of a 6 in circle's area
 inline constexpr double track_in = 72.0;                        // wheel set to wheel set of an axle
 inline constexpr double shoulder_ft = 10.0;
+inline constexpr double narrow_shoulder_ft = 6.0;
+inline constexpr double neighbour_ft = 6.0;
 
 // Nodes of one dimension: `count` values over [lo, hi], geometric or even.
 inline std::vector<float> axis(double lo, double hi, int count, bool geometric) {
@@ -74,6 +77,12 @@ inline std::vector<float> axis(double lo, double hi, int count, bool geometric) 
 // than a design analysis would use: the grids need thousands of solves.
 inline double element_size(double l, double longest_in) {
   return std::clamp(l / 2.5, std::max(3.0, longest_in / 30.0), 12.0);
+}
+
+// Deflections settle on coarser meshes than stresses: the faulting grids use
+// up to 16 in and at least 1/24 of the longest side.
+inline double deflection_element_size(double l, double longest_in) {
+  return std::clamp(l / 2.5, std::max(3.0, longest_in / 24.0), 16.0);
 }
 
 inline fem::SlabCase base_case(double h, double E, double k, double gamma_pci) {
@@ -163,15 +172,18 @@ inline fem::SlabCase top_down_case(const Inputs& x, double slab_ft, double spaci
   const double e = x[0], l = x[1], phi = x[2], q = x[3], xp = x[4];
   const double k = slab::reference_k;
   fem::SlabCase c = base_case(h, modulus_for(l, h, k), k, slab::reference_gamma);
-  c.lengths_ft = {slab_ft, slab_ft, slab_ft};
-  c.shoulder_width_ft = shoulder_ft;
+  // The loaded slab between two 6 ft pieces of its neighbours (the axles reach
+  // at most 4 ft past its joints), lane and a 6 ft shoulder: the grids need
+  // thousands of these solves.
+  c.lengths_ft = {neighbour_ft, slab_ft, neighbour_ft};
+  c.shoulder_width_ft = narrow_shoulder_ft;
   c.transverse.lte_percent = 50.0;
   c.longitudinal.lte_percent = std::clamp(2.0 * (e - 5.0), 0.0, 100.0);
-  c.mesh_in = element_size(l, 36.0 * slab_ft);
+  c.mesh_in = element_size(l, 12.0 * (slab_ft + 2.0 * neighbour_ft));
   c.refine_in = c.mesh_in;
   c.temperature_difference_F = -difference_for(c, phi);
   const double axle = q * 2.0 * slab::reference_gamma * 25920.0 * h / 2.0;
-  const double mid = 18.0 * slab_ft;
+  const double mid = 12.0 * neighbour_ft + 6.0 * slab_ft;
   add_axle(c, axle, mid - 6.0 * spacing_ft, xp);
   add_axle(c, axle, mid + 6.0 * spacing_ft, xp);
   c.points = {{mid, 0.0}};
@@ -190,10 +202,10 @@ inline fem::SlabCase faulting_case(const Inputs& x, int axles, double L) {
   const double k = slab::reference_k;
   fem::SlabCase c = base_case(h, modulus_for(l, h, k), k, slab::faulting_gamma);
   c.lengths_ft = {L, L};
-  c.shoulder_width_ft = shoulder_ft;
+  c.shoulder_width_ft = narrow_shoulder_ft;
   c.transverse.lte_percent = lte;
   c.longitudinal.lte_percent = es;
-  c.mesh_in = element_size(l, 24.0 * L);
+  c.mesh_in = deflection_element_size(l, 24.0 * L);
   c.refine_in = c.mesh_in;
   c.temperature_difference_F = -difference_for(c, phi);
   const double W = slab::faulting_gamma * 25920.0 * h;
@@ -208,7 +220,7 @@ inline fem::SlabCase curl_case(double L, double l, double phi) {
   const double k = slab::reference_k;
   fem::SlabCase c = base_case(h, modulus_for(l, h, k), k, slab::faulting_gamma);
   c.lengths_ft = {L};
-  c.mesh_in = element_size(l, 12.0 * L);
+  c.mesh_in = deflection_element_size(l, 12.0 * L);
   c.temperature_difference_F = -difference_for(c, phi);
   c.points = {{0.0, 0.0}};
   return c;
