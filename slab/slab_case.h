@@ -63,6 +63,10 @@ struct SlabCase {
   double mesh_in = 6.0;
   double refine_in = 0.0;  // element size under loads; 0: a quarter of the smallest load side, at most mesh_in
   int max_contact_iterations = 100;
+  // Start the contact iteration from the contact of the thread's previous
+  // case when it had the same mesh (grids of many similar cases); false
+  // starts from full contact.
+  bool warm_start = false;
   std::vector<RectangleLoad> loads;
   std::vector<ResponsePoint> points;
 };

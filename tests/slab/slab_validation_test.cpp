@@ -248,5 +248,24 @@ TEST(SlabSolverProperties, TensionlessFoundationLiftsOffWithoutPulling) {
   }
 }
 
+// A case that starts from the contact of the previous case of its mesh ends
+// in the same state as one that starts from full contact, in no more solves.
+TEST(SlabSolverProperties, WarmStartEndsInTheSameContact) {
+  auto solve = [](double dT, bool warm) {
+    SlabCase sc = plain_case(180, 144, 8);
+    sc.tensionless = true;
+    sc.self_weight = true;
+    sc.temperature_difference_F = dT;
+    sc.warm_start = warm;
+    sc.loads = {{85, 0, 10, 10, 90}};
+    return solve_case(sc);
+  };
+  solve(-40, false);
+  const SlabSolution warm = solve(-36, true), cold = solve(-36, false);
+  EXPECT_EQ(warm.contact, cold.contact);
+  EXPECT_EQ(warm.dofs, cold.dofs);
+  EXPECT_LE(warm.report.iterations, cold.report.iterations);
+}
+
 }  // namespace
 }  // namespace jpcp::slab

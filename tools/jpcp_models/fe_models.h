@@ -319,7 +319,25 @@ inline std::vector<SlabResponses> solve_distinct_cases(const std::vector<fem::Sl
     if (added) distinct.push_back(cases[i]);
     distinct_of[i] = it->second;
   }
-  const std::vector<SlabResponses> solved = fem::solve_cases(distinct);
+  // Cases of one mesh one after the other, each starting from the contact
+  // of the one before.
+  std::vector<std::string> mesh_keys;
+  for (fem::SlabCase& c : distinct) {
+    c.warm_start = true;
+    fem::SlabCase geometry = c;
+    geometry.temperature_difference_F = geometry.k_pci = geometry.modulus_psi = 0.0;
+    geometry.transverse = geometry.longitudinal = fem::JointTransfer{};
+    for (auto& load : geometry.loads) load.pressure_psi = 1.0;
+    mesh_keys.push_back(case_key(geometry));
+  }
+  std::vector<size_t> order(distinct.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return mesh_keys[a] < mesh_keys[b]; });
+  std::vector<fem::SlabCase> sorted;
+  for (size_t i : order) sorted.push_back(distinct[i]);
+  const std::vector<SlabResponses> solved_sorted = fem::solve_cases(sorted);
+  std::vector<SlabResponses> solved(distinct.size());
+  for (size_t i = 0; i < order.size(); ++i) solved[order[i]] = solved_sorted[i];
   std::vector<SlabResponses> out(cases.size());
   for (size_t i = 0; i < cases.size(); ++i) out[i] = solved[distinct_of[i]];
   return out;
