@@ -12,6 +12,7 @@ set -euo pipefail
 example_packages=(
   cmake g++ make
   python3-pandas python3-matplotlib # the example's HTML report
+  libeigen3-dev nlohmann-json3-dev # slab solver: sparse algebra, case files
 )
 tests_packages=(
   "${example_packages[@]}"

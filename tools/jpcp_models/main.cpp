@@ -12,6 +12,7 @@
 #include "common/platform/paths.h"
 #include "tools/jpcp_models/csv_grid.h"
 #include "tools/jpcp_models/demo_models.h"
+#include "tools/jpcp_models/fe_models.h"
 #include "tools/jpcp_models/model_builder.h"
 
 namespace {
@@ -20,6 +21,8 @@ constexpr const char* help_text = R"(Usage:
   jpcp_models build --grid GRID.csv --groups IG1,IG2 [--order K | --orders K1,..,KN] --out MODEL
   jpcp_models demo-cracking DIR
   jpcp_models demo-faulting DIR
+  jpcp_models fe-cracking DIR [--points N]
+  jpcp_models fe-faulting DIR [--points N]
   jpcp_models --help | -h | --version
 
 build
@@ -40,6 +43,12 @@ demo-faulting DIR
   Writes NNinfo.txt with the 30 corner deflection node files
   defl_{single,tandem,tridem}_{loaded,unloaded}_{12,15,21,27,33}.ttt and the
   curl deflection grid defl0.csv for jpcp_faulting.
+
+fe-cracking DIR, fe-faulting DIR
+  Write the same folders with every response computed by the slab
+  finite-element solver on all cores. --points N puts N nodes on every input
+  (at least the order); without it the grids of the demonstration models are
+  used, which takes hours.
 
 The demonstration models are for demonstration and testing, not for design.
 They interpolate closed-form slab-on-dense-liquid responses (see
@@ -133,6 +142,23 @@ int main(int argc, char** argv) {
                                                : jpcp::models::write_faulting_demo(args[1], error);
     if (!ok) return fail(error);
     std::cout << "wrote " << command.substr(5) << " demonstration models to " << args[1] << "\n";
+    return 0;
+  }
+  if (command == "fe-cracking" || command == "fe-faulting") {
+    int points = 0;
+    if (args.size() == 4 && args[2] == "--points") {
+      char* end = nullptr;
+      const long v = std::strtol(args[3].c_str(), &end, 10);
+      if (args[3].empty() || *end != '\0' || v < 3 || v > 90) return usage_error("--points needs an integer from 3 to 90");
+      points = static_cast<int>(v);
+    } else if (args.size() != 2) {
+      return usage_error(command + " needs one folder argument and optionally --points N");
+    }
+    std::string error;
+    const bool ok = command == "fe-cracking" ? jpcp::models::write_cracking_fe(args[1], points, error)
+                                             : jpcp::models::write_faulting_fe(args[1], points, error);
+    if (!ok) return fail(error);
+    std::cout << "wrote " << command.substr(3) << " finite-element models to " << args[1] << "\n";
     return 0;
   }
   return usage_error("unknown command " + command);

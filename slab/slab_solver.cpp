@@ -1,0 +1,352 @@
+#include "slab/slab_solver.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <map>
+#include <thread>
+#include <utility>
+
+#include <Eigen/Sparse>
+#include <Eigen/SparseCholesky>
+#if JPCP_SLAB_CHOLMOD
+#include <Eigen/CholmodSupport>
+#endif
+
+namespace jpcp::slab {
+namespace {
+
+using SparseMatrix = Eigen::SparseMatrix<double, Eigen::ColMajor, int>;
+using Vector = Eigen::VectorXd;
+
+constexpr double released_spring_fraction = 1e-9;
+
+struct ElementCache {
+  double rigidity, nu;
+  std::map<std::pair<double, double>, std::pair<PlateElement, ElementMatrix>> items;
+  const std::pair<PlateElement, ElementMatrix>& get(double a, double b) {
+    auto it = items.find({a, b});
+    if (it == items.end()) {
+      PlateElement e(a, b, rigidity, nu);
+      const ElementMatrix k = e.stiffness();
+      it = items.emplace(std::make_pair(a, b), std::make_pair(e, k)).first;
+    }
+    return it->second;
+  }
+};
+
+// Calls f(panel, ix, iy, nodes[4]) for every element.
+template <class F>
+void for_each_element(const SlabMesh& mesh, F&& f) {
+  for (const SlabPanel& p : mesh.panels) {
+    for (int32_t iy = p.line_y0; iy < p.line_y1; ++iy) {
+      for (int32_t ix = p.line_x0; ix < p.line_x1; ++ix) {
+        const std::array<int32_t, 4> nodes = {p.node(ix, iy), p.node(ix + 1, iy), p.node(ix + 1, iy + 1),
+                                              p.node(ix, iy + 1)};
+        f(p, ix, iy, nodes);
+      }
+    }
+  }
+}
+
+double side(const std::vector<double>& lines, int32_t i) {
+  return lines[static_cast<size_t>(i) + 1] - lines[static_cast<size_t>(i)];
+}
+
+ElementVector element_dofs(const std::vector<double>& dofs, const std::array<int32_t, 4>& nodes) {
+  ElementVector u{};
+  for (size_t n = 0; n < 4; ++n)
+    for (size_t d = 0; d < 3; ++d) u[3 * n + d] = dofs[3 * static_cast<size_t>(nodes[n]) + d];
+  return u;
+}
+
+// Load vector: self weight, the loads and the free curvature.
+Vector load_vector(const SlabCase& c, const SlabMesh& mesh, ElementCache& cache, double kappa_t) {
+  Vector f = Vector::Zero(3 * mesh.node_count());
+  const double weight = c.self_weight ? c.unit_weight_pcf / 1728.0 * c.thickness_in : 0.0;
+  auto add = [&](const std::array<int32_t, 4>& nodes, const ElementVector& fe) {
+    for (size_t n = 0; n < 4; ++n)
+      for (size_t d = 0; d < 3; ++d) f[3 * nodes[n] + static_cast<int>(d)] += fe[3 * n + d];
+  };
+  for_each_element(mesh, [&](const SlabPanel&, int32_t ix, int32_t iy, const std::array<int32_t, 4>& nodes) {
+    const double a = side(mesh.lines_x, ix), b = side(mesh.lines_y, iy);
+    const PlateElement& e = cache.get(a, b).first;
+    if (weight != 0.0) add(nodes, e.pressure_load(weight, 0, a, 0, b));
+    if (kappa_t != 0.0) add(nodes, e.curvature_load(kappa_t));
+    const double x0 = mesh.lines_x[static_cast<size_t>(ix)], y0 = mesh.lines_y[static_cast<size_t>(iy)];
+    for (const RectangleLoad& load : c.loads) {
+      const double lx0 = std::max(load.x_in, x0), lx1 = std::min(load.x_in + load.length_in, x0 + a);
+      const double ly0 = std::max(load.y_in, y0), ly1 = std::min(load.y_in + load.width_in, y0 + b);
+      if (lx1 > lx0 && ly1 > ly0) add(nodes, e.pressure_load(load.pressure_psi, lx0 - x0, lx1 - x0, ly0 - y0, ly1 - y0));
+    }
+  });
+  return f;
+}
+
+// Lower triangle of plate and joint stiffness, with every w diagonal present.
+SparseMatrix plate_matrix(const SlabMesh& mesh, ElementCache& cache) {
+  std::vector<Eigen::Triplet<double, int>> t;
+  t.reserve(static_cast<size_t>(mesh.node_count()) * 78 + mesh.joint_springs.size() * 3);
+  for_each_element(mesh, [&](const SlabPanel&, int32_t ix, int32_t iy, const std::array<int32_t, 4>& nodes) {
+    const ElementMatrix& k = cache.get(side(mesh.lines_x, ix), side(mesh.lines_y, iy)).second;
+    for (size_t r = 0; r < 12; ++r) {
+      const int gr = 3 * nodes[r / 3] + static_cast<int>(r % 3);
+      for (size_t s = 0; s < 12; ++s) {
+        const int gs = 3 * nodes[s / 3] + static_cast<int>(s % 3);
+        if (gr >= gs) t.emplace_back(gr, gs, k[r * 12 + s]);
+      }
+    }
+  });
+  for (const JointSpring& j : mesh.joint_springs) {
+    const int a = 3 * j.node_a, b = 3 * j.node_b;
+    t.emplace_back(a, a, j.stiffness);
+    t.emplace_back(b, b, j.stiffness);
+    t.emplace_back(std::max(a, b), std::min(a, b), -j.stiffness);
+  }
+  const int n = 3 * mesh.node_count();
+  SparseMatrix k(n, n);
+  k.setFromTriplets(t.begin(), t.end());
+  k.makeCompressed();
+  return k;
+}
+
+template <class Factorization>
+void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Vector& f) {
+  const SlabMesh& mesh = s.mesh;
+  const int32_t nodes = mesh.node_count();
+  // Position of each w diagonal among the stored values, and its plate part.
+  std::vector<int> diagonal(static_cast<size_t>(nodes));
+  std::vector<double> plate_part(static_cast<size_t>(nodes));
+  for (int32_t n = 0; n < nodes; ++n) {
+    const int col = 3 * n;
+    const int start = k.outerIndexPtr()[col];
+    int pos = start;
+    while (k.innerIndexPtr()[pos] != col) ++pos;  // the diagonal leads its lower-triangle column
+    diagonal[static_cast<size_t>(n)] = pos;
+    plate_part[static_cast<size_t>(n)] = k.valuePtr()[pos];
+  }
+  // The ordering and symbolic factorisation depend only on the sparsity
+  // pattern: a thread keeps them for the next case of the same mesh, and
+  // with them the contact it ended with. A tensionless case of the same mesh
+  // starts from that contact (the iteration ends in the same unique state
+  // from any start, in fewer solves from a near one); otherwise from full
+  // contact.
+  static thread_local Factorization solver;
+  static thread_local std::vector<int> outer, inner;
+  static thread_local std::vector<uint8_t> last_contact;
+  const int* o = k.outerIndexPtr();
+  const int* in = k.innerIndexPtr();
+  if (outer.size() != static_cast<size_t>(k.outerSize() + 1) || !std::equal(outer.begin(), outer.end(), o) ||
+      inner.size() != static_cast<size_t>(k.nonZeros()) || !std::equal(inner.begin(), inner.end(), in)) {
+    solver.analyzePattern(k);
+    outer.assign(o, o + k.outerSize() + 1);
+    inner.assign(in, in + k.nonZeros());
+    last_contact.clear();
+  }
+  if (c.tensionless && c.warm_start && last_contact.size() == static_cast<size_t>(nodes)) {
+    s.contact = last_contact;
+  } else {
+    s.contact.assign(static_cast<size_t>(nodes), 1);
+  }
+  ContactReport& r = s.report;
+  r = ContactReport{};
+  r.nodes_total = nodes;
+  Vector u;
+  const int limit = c.tensionless ? std::max(1, c.max_contact_iterations) : 1;
+  for (;;) {
+    for (int32_t n = 0; n < nodes; ++n) {
+      const double spring = c.k_pci * mesh.node_area[static_cast<size_t>(n)];
+      k.valuePtr()[diagonal[static_cast<size_t>(n)]] =
+          plate_part[static_cast<size_t>(n)] + (s.contact[static_cast<size_t>(n)] ? spring : released_spring_fraction * spring);
+    }
+    solver.factorize(k);
+    if (solver.info() != Eigen::Success) {
+      r.stop_reason = "the stiffness matrix could not be factorised";
+      break;
+    }
+    u = solver.solve(f);
+    ++r.iterations;
+    if (!c.tensionless) {
+      r.converged = true;
+      r.stop_reason = "bonded foundation: one linear solve";
+      break;
+    }
+    r.pulling = r.penetrating = 0;
+    std::vector<uint8_t> next = s.contact;
+    for (int32_t n = 0; n < nodes; ++n) {
+      const double w = u[3 * n];
+      const auto i = static_cast<size_t>(n);
+      if (s.contact[i] && w < 0.0) {
+        ++r.pulling;
+        next[i] = 0;
+      } else if (!s.contact[i] && w > 0.0) {
+        ++r.penetrating;
+        next[i] = 1;
+      }
+    }
+    if (r.pulling == 0 && r.penetrating == 0) {
+      r.converged = true;
+      r.stop_reason = "no spring pulls and no node penetrates";
+      break;
+    }
+    if (r.iterations >= limit) {
+      r.stop_reason = "iteration limit reached with " + std::to_string(r.pulling) + " springs pulling and " +
+                      std::to_string(r.penetrating) + " nodes penetrating";
+      break;
+    }
+    s.contact = std::move(next);
+  }
+  if (r.converged) last_contact = s.contact;
+  s.dofs.assign(u.data(), u.data() + u.size());
+  if (s.dofs.size() != 3 * static_cast<size_t>(nodes)) s.dofs.assign(3 * static_cast<size_t>(nodes), 0.0);
+  r.nodes_in_contact = static_cast<int32_t>(std::count(s.contact.begin(), s.contact.end(), uint8_t{1}));
+}
+
+void average_moments(SlabSolution& s, ElementCache& cache) {
+  const SlabMesh& mesh = s.mesh;
+  s.nodal_moments.assign(static_cast<size_t>(mesh.node_count()), Moments{});
+  std::vector<int> count(static_cast<size_t>(mesh.node_count()), 0);
+  for_each_element(mesh, [&](const SlabPanel&, int32_t ix, int32_t iy, const std::array<int32_t, 4>& nodes) {
+    const double a = side(mesh.lines_x, ix), b = side(mesh.lines_y, iy);
+    const PlateElement& e = cache.get(a, b).first;
+    const ElementVector u = element_dofs(s.dofs, nodes);
+    const std::array<std::array<double, 2>, 4> corners = {{{0, 0}, {a, 0}, {a, b}, {0, b}}};
+    for (size_t n = 0; n < 4; ++n) {
+      const Moments m = e.moments(u, s.free_curvature, corners[n][0], corners[n][1]);
+      Moments& acc = s.nodal_moments[static_cast<size_t>(nodes[n])];
+      for (size_t d = 0; d < 3; ++d) acc[d] += m[d];
+      ++count[static_cast<size_t>(nodes[n])];
+    }
+  });
+  for (size_t n = 0; n < count.size(); ++n)
+    for (size_t d = 0; d < 3; ++d) s.nodal_moments[n][d] /= std::max(1, count[n]);
+}
+
+}  // namespace
+
+bool backend_available(SparseBackend backend) {
+#if JPCP_SLAB_CHOLMOD
+  (void)backend;
+  return true;
+#else
+  return backend == SparseBackend::eigen_ldlt;
+#endif
+}
+
+// Eigen's simplicial LDL' factorises the slab matrices faster here than
+// CHOLMOD's supernodal one (slab/README.md, "Sparse solve").
+SparseBackend default_backend() { return SparseBackend::eigen_ldlt; }
+
+double radius_of_relative_stiffness(const SlabCase& c) {
+  const double h = c.thickness_in;
+  return std::pow(c.modulus_psi * h * h * h / (12.0 * (1.0 - c.poisson * c.poisson) * c.k_pci), 0.25);
+}
+
+double joint_stiffness_for_lte(double lte_percent, double k_pci, double ell_in) {
+  const double lte = std::clamp(lte_percent / 100.0, 0.0, 0.999);
+  if (lte <= 0.0) return 0.0;
+  // LTE = 1 / (1 + 1.2 f^-0.849), f = AGG / (k ell).
+  const double f = std::pow(1.2 * lte / (1.0 - lte), 1.0 / 0.849);
+  return f * k_pci * ell_in;
+}
+
+SlabSolution solve_case(const SlabCase& c, SparseBackend backend) {
+  SlabSolution s;
+  const double ell = radius_of_relative_stiffness(c);
+  auto stiffness = [&](const JointTransfer& j) {
+    return j.stiffness_psi >= 0 ? j.stiffness_psi : joint_stiffness_for_lte(j.lte_percent, c.k_pci, ell);
+  };
+  s.mesh = build_mesh(c, stiffness(c.transverse), stiffness(c.longitudinal));
+  s.thickness_in = c.thickness_in;
+  s.poisson = c.poisson;
+  s.rigidity = c.modulus_psi * std::pow(c.thickness_in, 3.0) / (12.0 * (1.0 - c.poisson * c.poisson));
+  s.free_curvature = -c.cte_per_F * c.temperature_difference_F / c.thickness_in;
+  ElementCache cache{s.rigidity, c.poisson, {}};
+  SparseMatrix k = plate_matrix(s.mesh, cache);
+  const Vector f = load_vector(c, s.mesh, cache, s.free_curvature);
+#if JPCP_SLAB_CHOLMOD
+  if (backend == SparseBackend::cholmod_supernodal) {
+    solve_contact<Eigen::CholmodSupernodalLLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+  } else {
+    solve_contact<Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+  }
+#else
+  (void)backend;
+  solve_contact<Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+#endif
+  average_moments(s, cache);
+  return s;
+}
+
+bool response_at(const SlabSolution& s, double x_in, double y_in, PointResponse& out) {
+  constexpr double tolerance = 1e-6;
+  const SlabMesh& mesh = s.mesh;
+  // Lane slabs first: the outer lane edge y = 0 belongs to the lane, not to the shoulder.
+  for (int pass = 0; pass < 2; ++pass) {
+  for (const SlabPanel& p : mesh.panels) {
+    if (p.shoulder != (pass == 1)) continue;
+    if (x_in < p.x0 - tolerance || x_in > p.x1 + tolerance || y_in < p.y0 - tolerance || y_in > p.y1 + tolerance)
+      continue;
+    auto interval = [](const std::vector<double>& lines, int32_t lo, int32_t hi, double v) {
+      const auto begin = lines.begin() + lo, end = lines.begin() + hi;
+      const int32_t i = static_cast<int32_t>(std::upper_bound(begin, end, v) - lines.begin()) - 1;
+      return std::clamp(i, lo, hi - 1);
+    };
+    const int32_t ix = interval(mesh.lines_x, p.line_x0, p.line_x1, x_in);
+    const int32_t iy = interval(mesh.lines_y, p.line_y0, p.line_y1, y_in);
+    const double a = side(mesh.lines_x, ix), b = side(mesh.lines_y, iy);
+    const double lx = std::clamp(x_in - mesh.lines_x[static_cast<size_t>(ix)], 0.0, a);
+    const double ly = std::clamp(y_in - mesh.lines_y[static_cast<size_t>(iy)], 0.0, b);
+    const std::array<int32_t, 4> nodes = {p.node(ix, iy), p.node(ix + 1, iy), p.node(ix + 1, iy + 1), p.node(ix, iy + 1)};
+    const PlateElement e(a, b, s.rigidity, s.poisson);
+    out = PointResponse{};
+    out.x_in = x_in;
+    out.y_in = y_in;
+    out.deflection_in = e.deflection(element_dofs(s.dofs, nodes), lx, ly);
+    // Moments: bilinear in the averaged corner moments.
+    const double tx = lx / a, ty = ly / b;
+    const std::array<double, 4> weight = {(1 - tx) * (1 - ty), tx * (1 - ty), tx * ty, (1 - tx) * ty};
+    Moments m{};
+    for (size_t n = 0; n < 4; ++n)
+      for (size_t d = 0; d < 3; ++d) m[d] += weight[n] * s.nodal_moments[static_cast<size_t>(nodes[n])][d];
+    const double section = 6.0 / (s.thickness_in * s.thickness_in);
+    out.stress_bottom_x_psi = section * m[0];
+    out.stress_bottom_y_psi = section * m[1];
+    out.stress_top_x_psi = -section * m[0];
+    out.stress_top_y_psi = -section * m[1];
+    out.stress_bottom_xy_psi = section * m[2];
+    return true;
+  }
+  }
+  return false;
+}
+
+std::vector<std::vector<PointResponse>> solve_cases(const std::vector<SlabCase>& cases, unsigned threads) {
+  std::vector<std::vector<PointResponse>> results(cases.size());
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(1, cases.size())));
+  std::atomic<size_t> next{0};
+  auto work = [&]() {
+    for (size_t i = next++; i < cases.size(); i = next++) {
+      const SlabSolution s = solve_case(cases[i]);
+      for (const ResponsePoint& p : cases[i].points) {
+        PointResponse r;
+        if (!response_at(s, p.x_in, p.y_in, r)) {
+          r = PointResponse{};
+          r.x_in = p.x_in;
+          r.y_in = p.y_in;
+          r.deflection_in = r.stress_bottom_x_psi = r.stress_bottom_y_psi = std::nan("");
+          r.stress_top_x_psi = r.stress_top_y_psi = std::nan("");
+        }
+        results[i].push_back(r);
+      }
+    }
+  };
+  std::vector<std::thread> pool;
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  return results;
+}
+
+}  // namespace jpcp::slab
