@@ -8,6 +8,16 @@
 #include <sstream>
 #include <system_error>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace jpcp::platform {
 
 namespace fs = std::filesystem;
@@ -17,9 +27,19 @@ std::string_view trimmed(std::string_view text) {
   return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
+namespace {
+
+// "D:": the current folder of drive D (Windows only).
+bool is_bare_drive(std::string_view folder) {
+  return windows && folder.size() == 2 && folder[1] == ':' && std::isalpha(static_cast<unsigned char>(folder[0]));
+}
+
+}  // namespace
+
 std::string folder_text(std::string_view argument) {
   std::string folder(trimmed(argument));
-  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += '/';
+  if (is_bare_drive(folder)) return folder;
+  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += separator;
   return folder;
 }
 
@@ -31,8 +51,10 @@ std::string join(std::string_view folder, std::string_view name) {
 
 std::string native_path(std::string_view path) {
   std::string result(path);
-  for (char& c : result) {
-    if (c == '\\') c = '/';
+  if constexpr (!windows) {
+    for (char& c : result) {
+      if (c == '\\') c = '/';
+    }
   }
   return result;
 }
@@ -51,6 +73,14 @@ std::string windows_key(std::string_view name) {
 
 std::optional<std::string> find_input_file(std::string_view path) {
   const std::string exact = native_path(trimmed(path));
+  if constexpr (windows) {
+    // The system compares names without regard to case and trailing dots.
+    // The same narrow-name call as the later open decides, so a name in the
+    // ANSI code page is found exactly when it can be opened.
+    std::ifstream probe(exact, std::ios::binary);
+    if (probe.is_open()) return exact;
+    return std::nullopt;
+  }
   std::error_code error;
   if (fs::is_regular_file(exact, error)) return exact;
   const fs::path wanted(exact);
@@ -89,6 +119,76 @@ bool create_output(std::ofstream& out, std::string_view path) {
 bool append_output(std::ofstream& out, std::string_view path) {
   out.open(native_path(trimmed(path)), std::ios::out | std::ios::app);
   return out.is_open();
+}
+
+namespace {
+
+std::string with_platform_line_ends(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() + 8);
+  for (char c : text) {
+    if (c == '\n' && windows) bytes += '\r';
+    bytes += c;
+  }
+  return bytes;
+}
+
+bool write_whole_file(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  out.close();
+  return static_cast<bool>(out);
+}
+
+#ifdef _WIN32
+// One write over the file, without truncating it first, then cut at the new
+// end: a reader sees the old line or the new one. Works while a reader holds
+// the file open as long as it shares writing.
+bool overwrite_in_place(const std::string& path, const std::string& bytes) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size() && SetEndOfFile(file);
+  CloseHandle(file);
+  return ok;
+}
+#endif
+
+}  // namespace
+
+bool replace_small_file(std::string_view path, std::string_view text) {
+  const std::string target = native_path(trimmed(path));
+  const std::string temporary = target + ".new";
+  const std::string bytes = with_platform_line_ends(text);
+#ifdef _WIN32
+  // A reader holding the file open without delete sharing makes the rename
+  // fail for as long as it holds it; it normally reads a line and closes.
+  constexpr int attempts = 100;
+  constexpr DWORD pause_ms = 10;
+  const bool staged = write_whole_file(temporary, bytes);
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    if (staged && MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (overwrite_in_place(target, bytes)) {
+      if (staged) std::remove(temporary.c_str());
+      return true;
+    }
+    Sleep(pause_ms);
+  }
+  if (staged) std::remove(temporary.c_str());
+  return false;
+#else
+  if (!write_whole_file(temporary, bytes)) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+#endif
 }
 
 bool remove_file(std::string_view path) { return std::remove(native_path(trimmed(path)).c_str()) == 0; }
