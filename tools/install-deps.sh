@@ -13,6 +13,9 @@ example_packages=(cmake g++ make)
 tests_packages=(
   "${example_packages[@]}"
   libgtest-dev libbenchmark-dev # C++ unit tests and benchmarks
+  # Windows executables: cross compiler, GoogleTest sources built with it,
+  # Wine to run the suite and the programs
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 
 want=()

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -19,11 +20,16 @@ namespace jpcp::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using jpcp::testing::read_file;
 using jpcp::testing::TempFolder;
 using jpcp::testing::write_file;
 
 const std::string sep(1, separator);
+
+// The bytes of a file, line ends as written.
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 TEST(FolderText, EndsInOneSeparatorWhateverTheArgumentEndsIn) {
   EXPECT_EQ(folder_text("data/sec1"), "data/sec1" + sep);
