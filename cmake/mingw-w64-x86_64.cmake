@@ -36,3 +36,8 @@ if(JPCP_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR
       ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all ${JPCP_WINE})
 endif()
+
+# Header-only libraries of the build machine (Debian: libeigen3-dev,
+# nlohmann-json3-dev), found through package files of our own.
+set(Eigen3_DIR ${CMAKE_CURRENT_LIST_DIR}/cross-packages CACHE PATH "Eigen package for cross builds")
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/cross-packages CACHE PATH "nlohmann-json package for cross builds")
