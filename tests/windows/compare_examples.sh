@@ -60,10 +60,10 @@ run_linux() {
   "$linux/jpcp_example" faulting "$side/fault" "${faulting[@]}" >/dev/null
   "$linux/jpcp_models" demo-cracking "$side/models/cracking" >/dev/null
   "$linux/jpcp_models" demo-faulting "$side/models/faulting" >/dev/null
-  mkdir -p "$side/one/results" "$side/two/results"
+  mkdir -p "$side/one/results" "$side/two/results dir"
   "$linux/jpcp_cracking" "$side/one" "$side/one/results" "$side/models/cracking" >"$side/one.console"
   echo $? >"$side/one.status"
-  "$linux/jpcp_cracking" "$side/two" "$side/two/results" "$side/models/cracking" >"$side/two.console"
+  "$linux/jpcp_cracking" "$side/two" "$side/two/results dir" "$side/models/cracking" >"$side/two.console"
   echo $? >"$side/two.status"
   "$linux/jpcp_faulting" "$side/fault" "$side/models/faulting" >"$side/fault.console"
   echo $? >"$side/fault.status"
@@ -83,11 +83,12 @@ run_windows() {
   run jpcp_example faulting "$w\\fault" "${faulting[@]}" >/dev/null
   run jpcp_models demo-cracking "$w\\models\\cracking" >/dev/null
   run jpcp_models demo-faulting "$w\\models\\faulting" >/dev/null
-  mkdir -p "$side/one/results" "$side/two/results"
-  # Drive-letter folders: with the final backslash, without it, with '/'.
+  mkdir -p "$side/one/results" "$side/two/results dir"
+  # Drive-letter folders: with the final backslash, without it, with '/',
+  # with a blank.
   run jpcp_cracking "$w\\one\\" "$w\\one\\results" "$w\\models\\cracking/" >"$side/one.console"
   echo $? >"$side/one.status"
-  run jpcp_cracking "$w\\two" "$w\\two\\results\\" "$w\\models\\cracking" >"$side/two.console"
+  run jpcp_cracking "$w\\two" "$w\\two\\results dir\\" "$w\\models\\cracking" >"$side/two.console"
   echo $? >"$side/two.status"
   # Relative to the current folder.
   (cd "$side" && run jpcp_faulting "fault" "models\\faulting\\") >"$side/fault.console"
