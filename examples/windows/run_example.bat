@@ -6,12 +6,16 @@ setlocal
 set BIN=%~dp0..\bin
 set OUT=%~dp0out
 if exist "%OUT%" rmdir /s /q "%OUT%"
-"%BIN%\jpcp_example.exe" cracking "%OUT%\cracking" || goto failed
-"%BIN%\jpcp_example.exe" faulting "%OUT%\faulting" || goto failed
-"%BIN%\jpcp_models.exe" demo-cracking "%OUT%\models\cracking" || goto failed
-"%BIN%\jpcp_models.exe" demo-faulting "%OUT%\models\faulting" || goto failed
+"%BIN%\jpcp_example.exe" cracking "%OUT%\cracking"
+if errorlevel 1 goto failed
+"%BIN%\jpcp_example.exe" faulting "%OUT%\faulting"
+if errorlevel 1 goto failed
+"%BIN%\jpcp_models.exe" demo-cracking "%OUT%\models\cracking"
+if errorlevel 1 goto failed
+"%BIN%\jpcp_models.exe" demo-faulting "%OUT%\models\faulting"
+if errorlevel 1 goto failed
 mkdir "%OUT%\cracking-results"
-echo Running jpcp_cracking (a few minutes)
+echo Running jpcp_cracking
 "%BIN%\jpcp_cracking.exe" "%OUT%\cracking" "%OUT%\cracking-results" "%OUT%\models\cracking"
 echo jpcp_cracking: exit status %ERRORLEVEL%, results in %OUT%\cracking-results
 echo Running jpcp_faulting

@@ -125,7 +125,7 @@ TEST(WrittenFiles, ReplacedSmallFileIsNeverSeenHalfWritten) {
     }
   });
   int failed = 0;
-  for (int i = 0; i < 2000; ++i) failed += !replace_small_file(path, i % 2 ? "100.0\n" : "  0.0\n");
+  for (int i = 0; i < 400; ++i) failed += !replace_small_file(path, i % 2 ? "100.0\n" : "  0.0\n");
   done = true;
   reader.join();
   EXPECT_EQ(failed, 0);
