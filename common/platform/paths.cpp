@@ -142,8 +142,9 @@ bool write_whole_file(const std::string& path, const std::string& bytes) {
 
 #ifdef _WIN32
 // One write over the file, without truncating it first, then cut at the new
-// end: a reader sees the old line or the new one. Works while a reader holds
-// the file open as long as it shares writing.
+// end. Works while a reader holds the file open as long as it shares
+// writing; a reader that reads during the write may see a mixture of the
+// two lines, so this is the last resort.
 bool overwrite_in_place(const std::string& path, const std::string& bytes) {
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -163,21 +164,21 @@ bool replace_small_file(std::string_view path, std::string_view text) {
   const std::string temporary = target + ".new";
   const std::string bytes = with_platform_line_ends(text);
 #ifdef _WIN32
-  // A reader holding the file open without delete sharing makes the rename
-  // fail for as long as it holds it; it normally reads a line and closes.
-  constexpr int attempts = 100;
+  // A reader holding the file open without delete sharing (the usual C and
+  // .NET readers) makes the rename fail for as long as it holds it; it
+  // normally reads a line and closes, so the rename is tried again for up to
+  // about two seconds. Only then is the line written over the old one in
+  // place, so that a reader that keeps the file open still gets it.
+  constexpr int attempts = 200;
   constexpr DWORD pause_ms = 10;
-  const bool staged = write_whole_file(temporary, bytes);
-  for (int attempt = 0; attempt < attempts; ++attempt) {
-    if (staged && MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    if (overwrite_in_place(target, bytes)) {
-      if (staged) std::remove(temporary.c_str());
-      return true;
+  if (write_whole_file(temporary, bytes)) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+      if (MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+      Sleep(pause_ms);
     }
-    Sleep(pause_ms);
   }
-  if (staged) std::remove(temporary.c_str());
-  return false;
+  std::remove(temporary.c_str());
+  return overwrite_in_place(target, bytes);
 #else
   if (!write_whole_file(temporary, bytes)) {
     std::remove(temporary.c_str());

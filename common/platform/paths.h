@@ -62,10 +62,10 @@ bool append_output(std::ofstream& out, std::string_view path);
 // never a part. '\n' in `text` becomes the platform's line end. The text is
 // written to "<path>.new" beside the file, which then takes the file's name
 // (an atomic rename). On Windows a reader that holds the file open without
-// delete sharing blocks the rename; the text is then written over the file in
-// one write, and when the reader does not share writing either, the attempt
-// is repeated for up to about a second. False when the file kept its old
-// contents; the caller may go on (the file is advisory).
+// delete sharing blocks the rename: it is tried again for up to about two
+// seconds, and only then is the text written over the old one in place.
+// False when the file kept its old contents; the caller may go on (the file
+// is advisory).
 bool replace_small_file(std::string_view path, std::string_view text);
 
 // Deletes a file; false when it could not be deleted.

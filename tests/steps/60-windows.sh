@@ -19,11 +19,15 @@ for tool in jpcp_example jpcp_models jpcp_cracking jpcp_faulting; do
   fi
 done
 
-# One prefix for the whole step, kept warm by a persistent server.
+# One prefix for the whole step, kept warm by a persistent server. Wine's
+# background services start with the first program and inherit its standard
+# output: started here with none, so that no later pipe (ctest reading a
+# test's output) stays open after its program ended.
 mkdir -p "$WINEPREFIX"
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i </dev/null >/dev/null 2>&1
 wineserver -p
 trap 'wineserver -k 2>/dev/null' EXIT
+wineboot </dev/null >/dev/null 2>&1
 
 out=$(mktemp)
 ctest --test-dir "$build" --output-on-failure -j"$jobs" 2>&1 | tee "$out"

@@ -31,6 +31,10 @@ for tool in jpcp_example jpcp_models jpcp_cracking jpcp_faulting; do
   [ -f "$windows/$tool.exe" ] || { echo "missing $windows/$tool.exe" >&2; exit 1; }
 done
 
+# Wine's background services inherit the standard output of the program
+# that starts them: started first, with none, so that no pipe stays open.
+wineboot </dev/null >/dev/null 2>&1
+
 rm -rf "$work"
 mkdir -p "$work/linux" "$work/windows"
 passed=0
