@@ -1,26 +1,30 @@
 #!/usr/bin/env bash
-# Builds the project if needed, writes one example section for each program
-# into a fresh folder, builds the demonstration models when the model tool
-# is there, runs jpcp_cracking and jpcp_faulting when they are built, and
-# prints a short summary of their results.
+# The example: writes one example section for each program, builds the
+# demonstration models, runs jpcp_cracking and jpcp_faulting, names every
+# result file, and ends with the two headline numbers (percent slabs cracked,
+# mean joint faulting) at the end of the design life. When the companion
+# Python package is there it also writes an HTML report of both runs.
 #
-# Exit status: 0 when everything that exists ran without error; 1 when a
-# build, the example or model tool, or one of the programs reported an error.
+# In the source tree the script first builds the four programs it runs (and
+# nothing else), showing the build's progress. Installed (share/doc/jpcp/
+# examples), it runs the installed programs instead and writes into
+# ./jpcp-example.
 #
-# Environment (for trying the script without touching the usual folders):
-#   JPCP_BUILD_DIR    build folder (default: build)
-#   JPCP_EXAMPLE_OUT  output folder, emptied first (default: out/example)
+# Exit status: 0 when everything ran without error; 1 when a build, the
+# example or model tool, or one of the programs reported an error.
+#
+# Environment:
+#   JPCP_BUILD_DIR    build folder in the source tree (default: build)
+#   JPCP_BIN_DIR      folder of installed programs to use instead of a build
+#   JPCP_EXAMPLE_OUT  output folder, emptied first (default: out/example in
+#                     the source tree, ./jpcp-example otherwise)
 #   JPCP_EXAMPLE_ARGS further options for jpcp_example (see jpcp_example --help)
+#   JPCP_EXAMPLE_REPORT 0: no HTML report
 set -uo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root" || exit 1
-tools/install-deps.sh example || exit 1
-build=${JPCP_BUILD_DIR:-build}
-out=${JPCP_EXAMPLE_OUT:-out/example}
-read -r -a example_args <<<"${JPCP_EXAMPLE_ARGS:-}"
+here=$(cd "$(dirname "$0")" && pwd)
+programs=(jpcp_example jpcp_models jpcp_cracking jpcp_faulting)
 status=0
-notes=()
 
 say() { printf '%s\n' "$*"; }
 fail() {
@@ -29,162 +33,186 @@ fail() {
 }
 now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f s", b - a }'; }
+started=$(now)
 
-# --- build ---------------------------------------------------------------
-say "== Building in $build"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 || {
-    cat "$build.configure.log"
-    fail "cmake could not configure $build"
-    exit 1
-  }
-  rm -f "$build.configure.log"
+# --- the programs: a build in the source tree, or installed ones ----------
+root=""
+if [ -z "${JPCP_BIN_DIR:-}" ] && [ -f "$here/../CMakeLists.txt" ] && [ -d "$here/../cracking" ]; then
+  root=$(cd "$here/.." && pwd)
 fi
-build_log=$(mktemp)
-unbuilt=" "
-if ! cmake --build "$build" -j2 >"$build_log" 2>&1; then
-  # Part of the tree may not build (for example a test in progress): build
-  # the programs one by one so that those that do build still run.
-  say "The full build failed; building the programs alone."
-  targets=$(cmake --build "$build" --target help 2>/dev/null)
-  for target in jpcp_example jpcp_cracking jpcp_faulting jpcp_models; do
-    grep -q "\.\.\. $target\$" <<<"$targets" || continue
-    if ! cmake --build "$build" -j2 --target "$target" >"$build_log" 2>&1; then
-      grep -E -m 8 'error|Error' "$build_log"
-      fail "$target does not build"
-      unbuilt+="$target "
+if [ -n "$root" ]; then
+  cd "$root" || exit 1
+  tools/install-deps.sh example || exit 1
+  build=${JPCP_BUILD_DIR:-build}
+  out=${JPCP_EXAMPLE_OUT:-out/example}
+  bin=$build
+  say "== Building ${programs[*]} in $build"
+  jobs=$(nproc 2>/dev/null || echo 2)
+  log=$(mktemp)
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    # Only the programs: the tests and benchmarks are the test command's job.
+    if ! cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DJPCP_TESTS=OFF -DJPCP_BENCH=OFF >"$log" 2>&1; then
+      cat "$log"
+      fail "cmake could not configure $build"
+      exit 1
     fi
-  done
+  fi
+  # One line per compiled file and per program linked, with the build's own
+  # percentage; the full output is shown only when a program does not build.
+  progress() {
+    sed -u -n -E \
+      -e 's#^\[ *([0-9]+)%\] Building CXX object CMakeFiles/[^/]+\.dir/(.*)\.o$#  [\1%] \2#p' \
+      -e 's#^\[ *([0-9]+)%\] Linking CXX executable (.*)$#  [\1%] linking \2#p' \
+      -e 's#^\[([0-9]+/[0-9]+)\] Building CXX object CMakeFiles/[^/]+\.dir/(.*)\.o$#  [\1] \2#p'
+  }
+  if ! cmake --build "$build" -j"$jobs" --target "${programs[@]}" 2>&1 | tee "$log" | progress; then
+    # Find out which programs do not build, and show why.
+    for target in "${programs[@]}"; do
+      if ! cmake --build "$build" -j"$jobs" --target "$target" >"$log" 2>&1; then
+        grep -E -m 12 'error|Error' "$log"
+        fail "$target does not build"
+      fi
+    done
+  fi
+  rm -f "$log"
+  say "built in $(elapsed "$started" "$(now)")"
+else
+  bin=${JPCP_BIN_DIR:-}
+  if [ -z "$bin" ] && [ -x "$here/../../../../bin/jpcp_cracking" ]; then
+    bin=$(cd "$here/../../../../bin" && pwd) # share/doc/jpcp/examples -> bin
+  fi
+  if [ -z "$bin" ]; then
+    bin=$(dirname "$(command -v jpcp_cracking 2>/dev/null || echo /nonexistent/jpcp_cracking)")
+  fi
+  out=${JPCP_EXAMPLE_OUT:-jpcp-example}
+  say "== Using the installed programs in $bin"
 fi
-rm -f "$build_log"
+for program in "${programs[@]}"; do
+  if [ ! -x "$bin/$program" ]; then
+    fail "$program is not in $bin"
+    exit 1
+  fi
+done
 
-# Why a program is missing: it failed to build, or it does not exist yet.
-missing() {
-  case "$unbuilt" in
-    *" $1 "*) say "$1 did not build: not run." ;;
-    *)
-      say "$1 is not built yet: not run."
-      notes+=("$1")
-      ;;
-  esac
-}
-
-example="$build/jpcp_example"
-models="$build/jpcp_models"
-cracking="$build/jpcp_cracking"
-faulting="$build/jpcp_faulting"
-if [ ! -x "$example" ]; then
-  fail "jpcp_example is not built; no example section can be written"
-  exit 1
-fi
-
-# --- example sections ----------------------------------------------------
+read -r -a example_args <<<"${JPCP_EXAMPLE_ARGS:-}"
 rm -rf "$out"
 mkdir -p "$out"
+cracking_in="$out/cracking"
+faulting_in="$out/faulting"
+cracking_out="$out/cracking-results"
+models="$out/models"
+
+# --- example sections and models ----------------------------------------
 say ""
 say "== Writing the example sections into $out"
-"$example" cracking "$out/cracking" "${example_args[@]}" || fail "jpcp_example cracking failed"
-"$example" faulting "$out/faulting" "${example_args[@]}" || fail "jpcp_example faulting failed"
-section=$(head -n 1 "$out/cracking/FileList.txt" 2>/dev/null | tr -d '\r')
+"$bin/jpcp_example" cracking "$cracking_in" "${example_args[@]}" || fail "jpcp_example cracking failed"
+"$bin/jpcp_example" faulting "$faulting_in" "${example_args[@]}" || fail "jpcp_example faulting failed"
+section=$(head -n 1 "$cracking_in/FileList.txt" 2>/dev/null | tr -d '\r')
 
-# --- models --------------------------------------------------------------
 say ""
-have_faulting_models=0
-if [ -x "$models" ]; then
-  say "== Building the demonstration models"
-  t0=$(now)
-  if "$models" demo-cracking "$out/models/cracking" && "$models" demo-faulting "$out/models/faulting"; then
-    have_faulting_models=1
-    say "models written in $(elapsed "$t0" "$(now)")"
-  else
-    fail "jpcp_models reported an error"
-  fi
-else
-  # Without the model tool the cracking run frame can still start: NNinfo.txt
-  # names the four bottom-up model files, which do not exist.
-  mkdir -p "$out/models/cracking"
-  printf '%s\n' single_bottom.ttt tandem_bottom.ttt shoulder_paired.ttt adjacent_axle.ttt \
-    >"$out/models/cracking/NNinfo.txt"
-  case "$unbuilt" in
-    *" jpcp_models "*) say "jpcp_models did not build: no demonstration models." ;;
-    *)
-      say "jpcp_models is not built yet: no demonstration models."
-      notes+=("jpcp_models (the demonstration models)")
-      ;;
-  esac
-  say "A minimal NNinfo.txt lets jpcp_cracking start; it stops where it first needs a model file."
-fi
+say "== Building the demonstration models into $models"
+say "   These models interpolate closed-form slab responses. They are"
+say "   demonstration models, NOT FOR DESIGN: the numbers below show how the"
+say "   programs work, not how a real pavement will perform."
+"$bin/jpcp_models" demo-cracking "$models/cracking" || fail "jpcp_models demo-cracking failed"
+"$bin/jpcp_models" demo-faulting "$models/faulting" || fail "jpcp_models demo-faulting failed"
+[ "$status" -eq 0 ] || exit 1
+
+# Lists the result files of a folder that exist, one per line, with what
+# each holds.
+name_files() {
+  local folder=$1 file
+  shift
+  while [ $# -gt 1 ]; do
+    file=$1
+    [ -e "$folder/$file" ] && printf '  %-24s %s\n' "$file" "$2"
+    shift 2
+  done
+}
 
 # --- cracking ------------------------------------------------------------
 say ""
-cracking_csv=""
-if [ -x "$cracking" ]; then
-  say "== jpcp_cracking"
-  mkdir -p "$out/cracking-results"
-  t0=$(now)
-  "$cracking" "$out/cracking" "$out/cracking-results" "$out/models/cracking"
-  code=$?
-  cracking_time=$(elapsed "$t0" "$(now)")
-  say "exit status $code after $cracking_time"
-  if [ -s "$out/cracking-results/JPCP Errors.txt" ]; then
-    say "JPCP Errors.txt:"
-    sed 's/^/  /' "$out/cracking-results/JPCP Errors.txt"
-  fi
-  if [ "$code" -ne 0 ] && [ ! -x "$models" ]; then
-    say "(without the demonstration models the cracking run cannot go past its first model evaluation)"
-  fi
-  [ "$code" -eq 0 ] || fail "jpcp_cracking reported an error (exit status $code)"
-  cracking_csv="$out/cracking-results/${section}_Cracking.csv"
-else
-  missing jpcp_cracking
+say "== jpcp_cracking $cracking_in $cracking_out $models/cracking"
+mkdir -p "$cracking_out"
+t0=$(now)
+"$bin/jpcp_cracking" "$cracking_in" "$cracking_out" "$models/cracking"
+code=$?
+say "exit status $code after $(elapsed "$t0" "$(now)")"
+if [ -s "$cracking_out/JPCP Errors.txt" ]; then
+  say "JPCP Errors.txt:"
+  sed 's/^/  /' "$cracking_out/JPCP Errors.txt"
 fi
+[ "$code" -eq 0 ] || fail "jpcp_cracking reported an error (exit status $code)"
+say "Result files in $cracking_out:"
+name_files "$cracking_out" \
+  "${section}_Cracking.csv" "monthly damage and percent slabs cracked" \
+  "LTemp_${section}.csv" "monthly temperature-gradient distributions" \
+  "LTemp_B_${section}.csv" "the same for the bonded slab" \
+  "StressResults.csv" "stress tables (appended to by every run)" \
+  "StressResultsBond.csv" "the same for the bonded slab" \
+  "_StressBot.csv" "bottom stresses per month (Response.txt)" \
+  "_StressTop.csv" "top stresses per month (Response.txt)" \
+  "ESALs.txt" "design traffic in million ESALs" \
+  "Traff.csv" "axle totals per load class" \
+  "Progress.tmp" "last progress value" \
+  "VersionCracking.txt" "version of the file layouts"
 
 # --- faulting ------------------------------------------------------------
 say ""
-faulting_csv=""
-if [ ! -x "$faulting" ]; then
-  missing jpcp_faulting
-elif [ "$have_faulting_models" -eq 0 ]; then
-  say "jpcp_faulting needs the deflection models that jpcp_models writes: not run."
-  notes+=("a faulting run: it needs the deflection models")
+say "== jpcp_faulting $faulting_in $models/faulting"
+t0=$(now)
+"$bin/jpcp_faulting" "$faulting_in" "$models/faulting"
+code=$?
+say "exit status $code after $(elapsed "$t0" "$(now)")"
+if [ -s "$faulting_in/ErrorsFAULT.txt" ]; then
+  say "ErrorsFAULT.txt:"
+  sed 's/^/  /' "$faulting_in/ErrorsFAULT.txt"
+fi
+[ "$code" -eq 0 ] || fail "jpcp_faulting reported an error (exit status $code)"
+say "Result files in $faulting_in (next to the inputs):"
+name_files "$faulting_in" \
+  "JPCP_faulting.csv" "monthly faulting with every intermediate quantity" \
+  "JPCP_faulting2.csv" "monthly summary table" \
+  "_Deflection.csv" "corner deflections per month (Response.txt)" \
+  "Progress.tmp" "last progress value" \
+  "VersionFaulting.txt" "version of the file layouts"
+
+# --- headline numbers ----------------------------------------------------
+say ""
+say "== Result (demonstration models, not for design)"
+cracking_csv="$cracking_out/${section}_Cracking.csv"
+faulting_csv="$faulting_in/JPCP_faulting2.csv"
+if [ -s "$cracking_csv" ] && [ "$(wc -l <"$cracking_csv")" -gt 1 ]; then
+  # Last row: Year, Age(mo), Month, ..., %Crack (column 17).
+  tail -n 1 "$cracking_csv" | awk -F, '{ gsub(/ /, "", $3)
+    printf "Slabs cracked:  %.2f %% after %d months (%s of year %d)\n", $17, $2, $3, $1 }'
 else
-  say "== jpcp_faulting"
-  t0=$(now)
-  "$faulting" "$out/faulting" "$out/models/faulting"
-  code=$?
-  faulting_time=$(elapsed "$t0" "$(now)")
-  say "exit status $code after $faulting_time"
-  if [ -s "$out/faulting/ErrorsFAULT.txt" ]; then
-    say "ErrorsFAULT.txt:"
-    sed 's/^/  /' "$out/faulting/ErrorsFAULT.txt"
-  fi
-  [ "$code" -eq 0 ] || fail "jpcp_faulting reported an error (exit status $code)"
-  faulting_csv="$out/faulting/JPCP_faulting.csv"
+  fail "no cracking result in $cracking_csv"
+fi
+if [ -s "$faulting_csv" ] && [ "$(wc -l <"$faulting_csv")" -gt 4 ]; then
+  # Last row: Age(mo), Age(yr), ..., Faulting(in) (column 16).
+  tail -n 1 "$faulting_csv" | awk -F, '{
+    printf "Mean faulting:  %.4f in (%.2f mm) after %d months (%.1f years)\n", $16, 25.4 * $16, $1, $2 }'
+else
+  fail "no faulting result in $faulting_csv"
 fi
 
-# --- summary -------------------------------------------------------------
+# --- report --------------------------------------------------------------
+report="$out/report.html"
+report_command=()
+if [ -n "$root" ] && [ -d "$root/python/jpcp" ]; then
+  report_command=(env PYTHONPATH="$root/python" /usr/bin/python3 -m jpcp report)
+elif [ -z "$root" ] && [ -x "$bin/jpcp" ]; then
+  report_command=("$bin/jpcp" report)
+fi
+if [ ${#report_command[@]} -gt 0 ] && [ "${JPCP_EXAMPLE_REPORT:-1}" != 0 ]; then
+  say ""
+  if "${report_command[@]}" "$cracking_out" "$faulting_in" -o "$report"; then
+    say "Report: $report"
+  else
+    fail "the HTML report could not be written"
+  fi
+fi
 say ""
-say "== Summary"
-say "example sections: $out/cracking (jpcp_cracking input), $out/faulting (jpcp_faulting input)"
-if [ -n "$cracking_csv" ] && [ -s "$cracking_csv" ]; then
-  # C4 and C5 of the cracking transfer function are General input fields 19
-  # and 20 (one value per line in the example file).
-  c4=$(sed -n 19p "$out/cracking/GeneralInput.txt")
-  c5=$(sed -n 20p "$out/cracking/GeneralInput.txt")
-  tail -n 1 "$cracking_csv" | awk -F, -v c4="$c4" -v c5="$c5" '
-    function crk(d,  x) { if (d <= 0) return 0; x = exp(-c5 * log(d)); return x / (x + c4) }
-    { gsub(/ /, "", $3)
-      printf "cracking after %d months (%s of year %d): %.2f %% slabs cracked\n", $2, $3, $1, $17
-      printf "  bottom-up: %.2f %% (damage %.3g), top-down: %.2f %% (damage %.3g)\n", 100 * crk($12 + 0), $12 + 0, 100 * crk($16 + 0), $16 + 0 }'
-  say "  jpcp_cracking ran $cracking_time; results in $out/cracking-results"
-elif [ -x "$cracking" ]; then
-  say "cracking: no ${section}_Cracking.csv was written${cracking_time:+ (run time $cracking_time)}; files in $out/cracking-results: $(ls "$out/cracking-results" | tr '\n' ' ')"
-fi
-if [ -n "$faulting_csv" ] && [ "$(wc -l <"$faulting_csv")" -gt 4 ]; then
-  tail -n 1 "$faulting_csv" | awk -F, '{ printf "faulting after %d months: %.4f in (%.2f mm)\n", $1, $22, 25.4 * $22 }'
-  say "  jpcp_faulting ran $faulting_time; results in $out/faulting (JPCP_faulting.csv, JPCP_faulting2.csv)"
-elif [ -n "$faulting_csv" ]; then
-  say "faulting: JPCP_faulting.csv holds no monthly rows (run time $faulting_time)"
-fi
-for note in "${notes[@]}"; do say "not there yet: $note"; done
+say "Done in $(elapsed "$started" "$(now)"). The files are described in docs/ (installed: share/doc/jpcp)."
 exit "$status"

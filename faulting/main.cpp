@@ -1,3 +1,47 @@
+#include <iostream>
+#include <string>
+
+#include "common/cli/command_line.h"
 #include "faulting/frame/run_frame.h"
 
-int main(int argc, char** argv) { return jpcp::faulting::run(argc, argv); }
+namespace {
+
+constexpr std::string_view usage_body = R"(
+Predicts, month by month, the mean faulting of the transverse joints of one
+jointed plain concrete pavement section, from the differential energy of
+loaded and unloaded slab corners.
+
+Arguments:
+  SOURCE_FOLDER  holds FaultFileList.txt (the section: a name and eight
+                 input files, or NULL for the default file names), the
+                 section's input files and optionally Response.txt
+                 (deflection table: 0 SI, 1 US customary); it also
+                 receives every result file
+  MODEL_FOLDER   holds NNinfo.txt (30 deflection model file names), those
+                 model files and defl0.csv (curl deflection grid)
+
+Written in SOURCE_FOLDER (replaced at each run):
+  JPCP_faulting.csv    monthly faulting with every intermediate quantity
+  JPCP_faulting2.csv   monthly summary table
+  _Deflection.csv      corner deflections, when Response.txt asks for them
+  ErrorsFAULT.txt      one line per error; removed when there was none
+  Progress.tmp         the analysis month, rewritten every 240 months
+  VersionFaulting.txt  version line of the file layouts
+A run analyses the first section of FaultFileList.txt only.
+
+Options, each only as the sole argument:
+  -h, --help      this text
+  --version       the program's version
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (jpcp::cli::answer_sole_flag(argc, argv, "jpcp_faulting",
+                                  std::string(jpcp::faulting::usage_line) + "\n" +
+                                      "       jpcp_faulting --help | -h | --version\n" + std::string(usage_body),
+                                  std::cout)) {
+    return 0;
+  }
+  return jpcp::faulting::run(argc, argv);
+}

@@ -9,10 +9,18 @@
 set -euo pipefail
 
 # What each package is for is said in the README ("Dependencies").
-example_packages=(cmake g++ make)
+example_packages=(
+  cmake g++ make
+  python3-pandas python3-matplotlib # the example's HTML report
+)
 tests_packages=(
   "${example_packages[@]}"
   libgtest-dev libbenchmark-dev # C++ unit tests and benchmarks
+  pandoc                        # manual pages from docs/man
+  dpkg-dev file                 # cpack's .deb: library dependencies (dpkg-shlibdeps)
+  python3-pandas python3-numpy python3-matplotlib python3-pytest chromium # Python package, its tests and report rendering
+  parallel python3-tqdm         # jpcp batch: local engine and its progress bar
+  slurm-wlm munge               # jpcp batch: the Slurm engine's test cluster
   # Windows executables: cross compiler, GoogleTest sources built with it,
   # Wine to run the suite and the programs
   g++-mingw-w64-x86-64-posix googletest wine wine64

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cli/command_line.h"
 #include "common/inputs/general_input.h"
 #include "common/inputs/input_set.h"
 #include "common/inputs/response_switch.h"
@@ -218,7 +219,14 @@ void end_run(RunContext& run) {
 int run(int argc, const char* const* argv) {
   if (argc < 4) {
     std::cout << text::FreeFormLine().text(missing_parameters_line1).str() << '\n'
-              << text::FreeFormLine().text(missing_parameters_line2).str() << '\n';
+              << text::FreeFormLine().text(missing_parameters_line2).str() << '\n'
+              << std::flush;
+    // The two lines above are what callers read; the hint is for a person.
+    std::cerr << cli::help_hint("jpcp_cracking") << '\n';
+    return platform::exit_command_line;
+  }
+  if (argc - 1 > most_arguments) {
+    cli::report_extra_arguments("jpcp_cracking", command_synopsis, argc - 1, most_arguments, std::cerr);
     return platform::exit_command_line;
   }
   RunContext run;

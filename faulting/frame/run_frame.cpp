@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "common/cli/command_line.h"
 #include "common/inputs/input_set.h"
 #include "common/inputs/response_switch.h"
 #include "common/platform/paths.h"
@@ -23,7 +24,6 @@ namespace jpcp::faulting {
 
 namespace {
 
-constexpr std::string_view usage_line = "Usage: jpcp_faulting SOURCE_FOLDER MODEL_FOLDER";
 constexpr std::string_view file_list_name = "FaultFileList.txt";
 constexpr std::string_view response_file_name = "Response.txt";
 constexpr std::string_view file_list_missing_message =
@@ -149,7 +149,12 @@ void end_run(RunContext& run) {
 
 int run(int argc, const char* const* argv) {
   if (argc < 3) {
-    std::cout << text::FreeFormLine().text(usage_line).str() << '\n';
+    std::cout << text::FreeFormLine().text(usage_line).str() << '\n' << std::flush;
+    std::cerr << cli::help_hint("jpcp_faulting") << '\n';
+    return platform::exit_command_line;
+  }
+  if (argc - 1 > argument_count) {
+    cli::report_extra_arguments("jpcp_faulting", usage_line, argc - 1, argument_count, std::cerr);
     return platform::exit_command_line;
   }
   RunContext run;

@@ -117,7 +117,8 @@ TEST_F(CrackingRun, ShortCommandLinePrintsUsageAndExitsTwo) {
   const RunResult r = run_program(JPCP_CRACKING_EXE, {source_.str(), results_.str()});
   EXPECT_EQ(r.exit_status, 2);
   EXPECT_EQ(r.console,
-            " Missing command parameters.\n The program requires: Source folder, Results Folder, FileList.txt\n");
+            " Missing command parameters.\n The program requires: Source folder, Results Folder, FileList.txt\n"
+            "Run 'jpcp_cracking --help' for usage.\n");
   EXPECT_FALSE(fs::exists(result("JPCP Errors.txt")));
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cli/command_line.h"
 #include "common/platform/paths.h"
 #include "tools/jpcp_example/options.h"
 #include "tools/jpcp_example/section_files.h"
@@ -50,16 +51,13 @@ bool write_one(Program program, const SectionDesign& design, const std::string& 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (jpcp::cli::answer_sole_flag(argc, argv, "jpcp_example", help_text(), std::cout)) return exit_written;
   std::vector<std::string_view> arguments(argv + 1, argv + argc);
   CommandLine command_line;
   std::string error;
   if (!parse_command_line(arguments, command_line, error)) {
-    std::cerr << "jpcp_example: " << error << "\nTry 'jpcp_example --help'.\n";
+    std::cerr << "jpcp_example: " << error << "\n" << jpcp::cli::help_hint("jpcp_example") << "\n";
     return jpcp::platform::exit_command_line;
-  }
-  if (command_line.help) {
-    std::cout << help_text();
-    return exit_written;
   }
   const SectionDesign design(command_line.section);
   bool ok = true;

@@ -155,11 +155,6 @@ int32_t SectionOptions::effective_climate_years() const {
 bool parse_command_line(const std::vector<std::string_view>& arguments, CommandLine& command_line,
                         std::string& error) {
   command_line = CommandLine{};
-  if (std::find_if(arguments.begin(), arguments.end(), [](std::string_view a) { return a == "--help" || a == "-h"; }) !=
-      arguments.end()) {
-    command_line.help = true;
-    return true;
-  }
   if (arguments.empty()) {
     error = "missing the program: cracking, faulting or both";
     return false;
@@ -217,6 +212,7 @@ std::string help_text() {
   out << "Usage: jpcp_example cracking DIR [options]\n"
          "       jpcp_example faulting DIR [options]\n"
          "       jpcp_example both DIR [options]     (writes DIR/cracking and DIR/faulting)\n"
+         "       jpcp_example --help | -h | --version\n"
          "\n"
          "Writes a complete example section folder for jpcp_cracking or jpcp_faulting:\n"
          "the file list, the design and material inputs, the season pattern, the axle\n"
@@ -248,11 +244,13 @@ std::string help_text() {
          "  --shoulder TYPE        asphalt or tied (asphalt)\n"
          "  --slab-width FT        12 to 15; above 12 the slab is widened (12)\n"
          "  --response N           value of Response.txt: -1 no response files, 0 SI, 1 US (-1)\n"
-         "  --help                 this text\n"
+         "\n"
+         "Options, each only as the sole argument:\n"
+         "  -h, --help             this text\n"
+         "  --version              the program's version\n"
          "\n"
          "Climates:\n";
   for (const Climate& climate : named_climates()) out << "  " << climate.name << ": " << climate.description << "\n";
-  out << "\nExit status: 0 written, 1 a file could not be written, 2 bad command line.\n";
   return out.str();
 }
 

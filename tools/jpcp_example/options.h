@@ -51,7 +51,6 @@ struct CommandLine {
   Program program = Program::cracking;
   std::string folder;
   SectionOptions section;
-  bool help = false;
 };
 
 // Parses the arguments after the program name. On failure returns false
@@ -59,6 +58,8 @@ struct CommandLine {
 bool parse_command_line(const std::vector<std::string_view>& arguments, CommandLine& command_line,
                         std::string& error);
 
+// Usage text of --help (the exit-status table and the documentation pointer
+// follow it).
 std::string help_text();
 
 }  // namespace jpcp::example

@@ -269,7 +269,10 @@ inline bool prepare_folder(const std::filesystem::path& dir, std::string& error)
     error = "cannot create the folder " + dir.string();
     return false;
   }
-  return true;
+  // Marker read by the report, which then says that results made with
+  // these models are for demonstration, not design.
+  return write_text_file(dir / "DEMONSTRATION.txt",
+                         "Demonstration models: for demonstration and testing, not for design.\n", error);
 }
 
 inline bool write_cracking_demo(const std::filesystem::path& dir, std::string& error) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/cli/command_line.h"
+#include "common/platform/paths.h"
 #include "tools/jpcp_models/csv_grid.h"
 #include "tools/jpcp_models/demo_models.h"
 #include "tools/jpcp_models/model_builder.h"
@@ -18,7 +20,7 @@ constexpr const char* help_text = R"(Usage:
   jpcp_models build --grid GRID.csv --groups IG1,IG2 [--order K | --orders K1,..,KN] --out MODEL
   jpcp_models demo-cracking DIR
   jpcp_models demo-faulting DIR
-  jpcp_models --help
+  jpcp_models --help | -h | --version
 
 build
   Writes one NN model file whose tensor-product B-spline interpolates the
@@ -42,6 +44,10 @@ demo-faulting DIR
 The demonstration models are for demonstration and testing, not for design.
 They interpolate closed-form slab-on-dense-liquid responses (see
 tools/jpcp_models/README.md for formulas, inputs, units and ranges).
+
+Options, each only as the sole argument:
+  -h, --help      this text
+  --version       the program's version
 )";
 
 bool parse_int_list(const std::string& text, std::vector<int32_t>& out) {
@@ -59,7 +65,13 @@ bool parse_int_list(const std::string& text, std::vector<int32_t>& out) {
 
 int fail(const std::string& message) {
   std::cerr << "jpcp_models: " << message << "\n";
-  return 1;
+  return jpcp::platform::exit_error_reported;
+}
+
+// A command line the program cannot take.
+int usage_error(const std::string& message) {
+  std::cerr << "jpcp_models: " << message << "\n" << jpcp::cli::help_hint("jpcp_models") << "\n";
+  return jpcp::platform::exit_command_line;
 }
 
 int run_build(const std::vector<std::string>& args) {
@@ -67,7 +79,7 @@ int run_build(const std::vector<std::string>& args) {
   int32_t order = 4;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (i + 1 >= args.size()) return fail("option " + a + " needs a value (see --help)");
+    if (i + 1 >= args.size()) return usage_error("option " + a + " needs a value");
     const std::string& value = args[++i];
     if (a == "--grid") grid_path = value;
     else if (a == "--out") out_path = value;
@@ -75,14 +87,14 @@ int run_build(const std::vector<std::string>& args) {
     else if (a == "--orders") orders = value;
     else if (a == "--order") {
       std::vector<int32_t> v;
-      if (!parse_int_list(value, v) || v.size() != 1) return fail("--order needs one integer");
+      if (!parse_int_list(value, v) || v.size() != 1) return usage_error("--order needs one integer");
       order = v[0];
-    } else return fail("unknown option " + a + " (see --help)");
+    } else return usage_error("unknown option " + a);
   }
-  if (grid_path.empty() || out_path.empty() || groups.empty()) return fail("build needs --grid, --groups and --out");
+  if (grid_path.empty() || out_path.empty() || groups.empty()) return usage_error("build needs --grid, --groups and --out");
   std::vector<int32_t> g;
   if (!parse_int_list(groups, g) || g.size() != 2 || g[0] < 1 || g[1] < 1)
-    return fail("--groups needs two positive integers IG1,IG2");
+    return usage_error("--groups needs two positive integers IG1,IG2");
   jpcp::models::GridSpec grid;
   grid.ig1 = g[0];
   grid.ig2 = g[1];
@@ -90,7 +102,7 @@ int run_build(const std::vector<std::string>& args) {
   if (orders.empty()) {
     grid.orders.assign(n, order);
   } else if (!parse_int_list(orders, grid.orders) || grid.orders.size() != n) {
-    return fail("--orders needs " + std::to_string(n) + " integers");
+    return usage_error("--orders needs " + std::to_string(n) + " integers");
   }
   std::ifstream in(grid_path, std::ios::binary);
   if (!in) return fail("cannot open " + grid_path);
@@ -109,16 +121,13 @@ int run_build(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (jpcp::cli::answer_sole_flag(argc, argv, "jpcp_models", help_text, std::cout)) return jpcp::platform::exit_ok;
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return fail("no command (see --help)");
+  if (args.empty()) return usage_error("no command");
   const std::string command = args[0];
-  if (command == "--help" || command == "-h" || command == "help") {
-    std::cout << help_text;
-    return 0;
-  }
   if (command == "build") return run_build(std::vector<std::string>(args.begin() + 1, args.end()));
   if (command == "demo-cracking" || command == "demo-faulting") {
-    if (args.size() != 2) return fail(command + " needs one folder argument");
+    if (args.size() != 2) return usage_error(command + " needs one folder argument");
     std::string error;
     const bool ok = command == "demo-cracking" ? jpcp::models::write_cracking_demo(args[1], error)
                                                : jpcp::models::write_faulting_demo(args[1], error);
@@ -126,5 +135,5 @@ int main(int argc, char** argv) {
     std::cout << "wrote " << command.substr(5) << " demonstration models to " << args[1] << "\n";
     return 0;
   }
-  return fail("unknown command " + command + " (see --help)");
+  return usage_error("unknown command " + command);
 }

@@ -1,0 +1,42 @@
+# Packages made by cpack from the install rules: a Debian package and a
+# .tar.gz of the installed tree. Included last from the top CMakeLists.txt.
+# Other package formats: append to CPACK_GENERATOR before include(CPack).
+#
+# The packages install under CMAKE_INSTALL_PREFIX, which the programs also
+# show in --help as the documentation folder: configure with
+# -DCMAKE_INSTALL_PREFIX=/usr for the Debian package.
+
+set(CPACK_PACKAGE_NAME jpcp)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Cracking and joint faulting performance engines for jointed plain concrete pavements")
+set(CPACK_PACKAGE_DESCRIPTION
+    "jpcp_cracking predicts transverse cracking and jpcp_faulting the mean joint faulting\n"
+    "of jointed plain concrete pavement sections, month by month over the design life,\n"
+    "from section input files and pre-built response models. jpcp_models builds model\n"
+    "files and demonstration model folders, jpcp_example writes example sections.")
+set(CPACK_PACKAGE_VENDOR "jpcp project")
+set(CPACK_PACKAGE_CONTACT "jpcp maintainers <jpcp@localhost>")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_RESOURCE_FILE_README ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
+set(CPACK_STRIP_FILES ON)
+
+list(APPEND CPACK_GENERATOR DEB TGZ)
+
+# Debian package: jpcp_<version>_<arch>.deb. Its library dependencies come
+# from dpkg-shlibdeps (package dpkg-dev) when it is there; otherwise they are
+# declared by hand for the toolchain of Debian 12.
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+find_program(DPKG_SHLIBDEPS_EXECUTABLE dpkg-shlibdeps)
+if(DPKG_SHLIBDEPS_EXECUTABLE)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+endif()
+
+# The .tar.gz unpacks into one folder named after the package.
+set(CPACK_ARCHIVE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME})
+
+include(CPack)

@@ -1,0 +1,29 @@
+"""Command line: ``python3 -m jpcp COMMAND ...`` (or the ``jpcp`` launcher)."""
+
+import importlib
+import sys
+
+# Command -> module with a main(arguments) -> exit status. Imported only
+# when used, so a command's dependencies do not slow the others.
+COMMANDS = {
+    "summary": ("jpcp.summary", "one CSV row per section found in folders"),
+    "report": ("jpcp.report", "an HTML page with the figures of the sections found in folders"),
+    "batch": ("jpcp.batch", "runs studies of many sections"),
+}
+
+
+def main(arguments: list[str]) -> int:
+    if not arguments or arguments[0] in ("-h", "--help", "help"):
+        print("usage: jpcp COMMAND [options]  (jpcp COMMAND --help for details)\n")
+        for name, (_, text) in COMMANDS.items():
+            print(f"  {name:8} {text}")
+        return 0 if arguments else 2
+    if arguments[0] not in COMMANDS:
+        print(f"jpcp: unknown command {arguments[0]!r} (commands: {', '.join(COMMANDS)})", file=sys.stderr)
+        return 2
+    module = importlib.import_module(COMMANDS[arguments[0]][0])
+    return module.main(arguments[1:])
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,357 @@
+"""A batch run: which cases to run, their preparation, the local engine
+(GNU parallel) and the state of a run folder."""
+
+from __future__ import annotations
+
+import fcntl
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import threading
+import time
+from dataclasses import dataclass, field
+
+from jpcp.batch import prepare
+from jpcp.batch.study import MODEL_COLUMNS, PROGRAMS, Case, Study, read_study, write_study
+from jpcp.batch.worker import PLAN_FILE, STATUS_FILE, read_json, results_complete, write_json
+
+RUN_FILE = "run.json"
+STUDY_COPY = "study.csv"
+LOCK_FILE = ".lock"
+WORKER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "worker.py")
+PROGRAM_NAMES = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting"}
+
+
+class RunError(RuntimeError):
+    """A run that cannot start (bad options, missing programs, busy folder)."""
+
+
+def find_program(program: str) -> str | None:
+    """The engine of a program: in $JPCP_BUILD_DIR when set, else on the
+    PATH, else in the build folder of the source tree this package is in."""
+    name = PROGRAM_NAMES[program]
+    build = os.environ.get("JPCP_BUILD_DIR")
+    candidates = [os.path.join(build, name)] if build else []
+    on_path = shutil.which(name)
+    if on_path:
+        candidates.append(on_path)
+    tree = os.path.dirname(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
+    candidates.append(os.path.join(tree, "build", name))
+    for candidate in candidates:
+        if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
+            return os.path.abspath(candidate)
+    return None
+
+
+def effective_models(case: Case, models: dict[str, str]) -> dict[str, str]:
+    return {p: case.models.get(p) or models.get(p, "") for p in case.bases}
+
+
+def identity(case: Case, models: dict[str, str]) -> dict:
+    """What a finished case must match to count as done: its study row with
+    the model folders it actually used."""
+    row = case.row()
+    for program, folder in effective_models(case, models).items():
+        row[MODEL_COLUMNS[program]] = folder
+    return row
+
+
+@dataclass
+class CaseState:
+    case: Case
+    state: str  # ok, failed, pending
+    record: dict | None = None
+
+    @property
+    def message(self) -> str:
+        return (self.record or {}).get("message", "")
+
+
+def case_state(run_dir: str, case: Case, models: dict[str, str]) -> CaseState:
+    """ok: finished without error and its results are all there; failed:
+    finished with an error (or could not be prepared); pending: not run,
+    killed before its record was written, or run for other inputs."""
+    folder = prepare.case_folder(run_dir, case.name)
+    record = read_json(os.path.join(folder, STATUS_FILE))
+    if record is None or record.get("row") != identity(case, models):
+        return CaseState(case, "pending", None)
+    if record.get("status") != "ok":
+        return CaseState(case, "failed", record)
+    plan = read_json(os.path.join(folder, PLAN_FILE)) or {"runs": [{"results": ["?"]}]}
+    if not all(results_complete(folder, run) for run in plan["runs"]):
+        return CaseState(case, "pending", None)
+    return CaseState(case, "ok", record)
+
+
+def states(run_dir: str, study: Study, models: dict[str, str]) -> list[CaseState]:
+    return [case_state(run_dir, case, models) for case in study.cases]
+
+
+# --- run folder ------------------------------------------------------------
+
+
+@dataclass
+class RunOptions:
+    models: dict[str, str] = field(default_factory=dict)
+    engine: str = "local"
+    jobs: int | None = None
+    sshloginfile: str | None = None
+    timeout: float | None = None
+    retry_failed: bool = False
+    progress: bool | None = None  # None: when standard error is a terminal
+    # Slurm
+    chunk: int = 1
+    partition: str | None = None
+    time_limit: str | None = None
+    mem: str | None = None
+    wait: bool = False
+
+
+def load_study(path: str) -> Study:
+    study = read_study(path, known_fields=prepare.known_field)
+    problems = []
+    for case in study.cases:
+        try:
+            prepare.check_case(case)
+        except prepare.CaseError as error:
+            problems.append(str(error))
+    if problems:
+        raise RunError("\n".join(problems))
+    return study
+
+
+def read_run(run_dir: str) -> tuple[Study, dict]:
+    """The study and options a run folder was last started with."""
+    settings = read_json(os.path.join(run_dir, RUN_FILE))
+    if settings is None:
+        raise RunError(f"{run_dir} is not a batch run folder (no {RUN_FILE})")
+    return read_study(os.path.join(run_dir, STUDY_COPY)), settings
+
+
+class Lock:
+    """One run at a time in a run folder (two would prepare the same case
+    folders under each other's feet)."""
+
+    def __init__(self, run_dir: str):
+        self.path = os.path.join(run_dir, LOCK_FILE)
+        self.handle = None
+
+    def __enter__(self):
+        self.handle = open(self.path, "a")
+        try:
+            fcntl.flock(self.handle, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except OSError:
+            self.handle.close()
+            raise RunError(f"another batch run is using {os.path.dirname(self.path)}") from None
+        return self
+
+    def __exit__(self, *exc):
+        self.handle.close()
+
+
+def start_run(study_path: str, run_dir: str, options: RunOptions) -> tuple[Study, dict[str, str]]:
+    """Checks the study and the programs, writes the run folder's settings
+    and the study copy that status and collect read; returns the study and
+    the engines' paths."""
+    study = load_study(study_path)
+    used = {p for case in study.cases for p in case.bases}
+    programs = {}
+    for program in sorted(used):
+        path = find_program(program)
+        if path is None:
+            raise RunError(
+                f"{PROGRAM_NAMES[program]} not found: build the project, put it on the PATH or set JPCP_BUILD_DIR"
+            )
+        programs[program] = path
+    missing = sorted(
+        {f"--{p}-models" for case in study.cases for p, m in effective_models(case, options.models).items() if not m}
+    )
+    if missing:
+        raise RunError(f"cases without a model folder column need {' and '.join(missing)}")
+    try:
+        os.makedirs(run_dir, exist_ok=True)
+    except OSError as error:
+        raise RunError(f"cannot make the run folder {run_dir}: {error.strerror}") from None
+    return study, programs
+
+
+def save_settings(run_dir: str, study: Study, options: RunOptions, programs: dict[str, str]) -> None:
+    # The study is copied with absolute folders so that status and collect
+    # see exactly what ran, wherever they are started from.
+    columns = ["case", *PROGRAMS, *(MODEL_COLUMNS[p] for p in PROGRAMS), *study.override_columns]
+    write_study(os.path.join(run_dir, STUDY_COPY), [c.row() for c in study.cases], columns)
+    write_json(
+        os.path.join(run_dir, RUN_FILE),
+        {
+            "study": study.path,
+            "models": options.models,
+            "programs": programs,
+            "engine": options.engine,
+            "override_columns": study.override_columns,
+        },
+    )
+
+
+def prepare_or_fail(run_dir: str, case: Case, options: RunOptions, programs: dict[str, str]) -> dict | None:
+    """Prepares a case; a case whose inputs cannot be written gets a failed
+    record at once (returned) and is not run."""
+    try:
+        prepare.prepare_case(run_dir, case, options.models, programs, identity(case, options.models))
+        return None
+    except (prepare.CaseError, ValueError, OSError) as error:
+        message = str(error)
+        if not message.startswith(f"case {case.name}"):
+            message = f"case {case.name}: inputs could not be written: {message}"
+        folder = prepare.case_folder(run_dir, case.name)
+        os.makedirs(folder, exist_ok=True)
+        record = {
+            "case": case.name,
+            "status": "failed",
+            "message": message,
+            "seconds": 0.0,
+            "runs": [],
+            "row": identity(case, options.models),
+        }
+        write_json(os.path.join(folder, STATUS_FILE), record)
+        return record
+
+
+def select(run_dir: str, study: Study, options: RunOptions) -> tuple[list[CaseState], list[Case]]:
+    current = states(run_dir, study, options.models)
+    wanted = "failed" if options.retry_failed else "pending"
+    return current, [s.case for s in current if s.state == wanted]
+
+
+# --- local engine ------------------------------------------------------------
+
+
+class Progress:
+    """Cases done and failed with the time left: a tqdm bar on a terminal,
+    a closing line in any case."""
+
+    def __init__(self, total: int, enabled: bool | None):
+        from tqdm import tqdm
+
+        self.failed = 0
+        self.done = 0
+        self.lock = threading.Lock()
+        disable = (not sys.stderr.isatty()) if enabled is None else not enabled
+        self.bar = tqdm(total=total, unit="case", desc="cases", disable=disable, dynamic_ncols=True, file=sys.stderr)
+        self.bar.set_postfix(failed=0)
+
+    def finished(self, status: str) -> None:
+        with self.lock:
+            self.done += 1
+            if status != "ok":
+                self.failed += 1
+                self.bar.set_postfix(failed=self.failed)
+            self.bar.update(1)
+
+    def close(self) -> None:
+        self.bar.close()
+
+
+def cases_per_job(cases: int, slots: int) -> int:
+    """Cases handed to one worker: a Python start and a parallel job cost
+    about a tenth of a short case, so a few cases share them, while every
+    slot still gets some 20 jobs to balance the end of the run."""
+    return max(1, min(8, cases // (20 * max(1, slots))))
+
+
+def parallel_command(run_dir: str, options: RunOptions, per_job: int = 1) -> list[str]:
+    # --line-buffer: each case's line reaches the progress bar when it ends,
+    # not when its whole job does.
+    command = ["parallel", "--will-cite", "--quote", "--line-buffer", "-n", str(per_job)]
+    command += ["--joblog", os.path.join(run_dir, "parallel.log")]
+    if options.jobs:
+        command += ["-j", str(options.jobs)]
+    if options.sshloginfile:
+        # Remote hosts must see the run folder, the base sections, the
+        # models and the programs under the same paths (a shared file system).
+        command += ["--sshloginfile", options.sshloginfile]
+    command += [sys.executable, WORKER, "--in", os.path.join(os.path.abspath(run_dir), prepare.CASES_FOLDER)]
+    if options.timeout:
+        command += ["--timeout", str(options.timeout)]
+    return command
+
+
+class Stopped(Exception):
+    pass
+
+
+def _raise_stopped(signum, frame):
+    raise Stopped(signum)
+
+
+def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: dict[str, str]) -> int:
+    """Runs the cases through GNU parallel; returns the number that failed.
+
+    Cases are prepared here and handed to parallel one by one as they are
+    ready, so the engines start at once and preparation overlaps the runs.
+    """
+    if shutil.which("parallel") is None:
+        raise RunError("GNU parallel is not installed (Debian package parallel)")
+    progress = Progress(len(cases), options.progress)
+    slots = options.jobs or os.cpu_count() or 1
+    process = subprocess.Popen(
+        parallel_command(run_dir, options, cases_per_job(len(cases), slots)),
+        stdin=subprocess.PIPE,
+        stdout=subprocess.PIPE,
+        text=True,
+        bufsize=1,
+    )
+
+    def read_results():
+        # One line per finished case from the worker: name, status, seconds, message.
+        for line in process.stdout:
+            parts = line.rstrip("\n").split("\t")
+            if len(parts) >= 2:
+                progress.finished(parts[1])
+
+    reader = threading.Thread(target=read_results, daemon=True)
+    reader.start()
+    previous = signal.signal(signal.SIGTERM, _raise_stopped)
+    try:
+        for case in cases:
+            if prepare_or_fail(run_dir, case, options, programs) is not None:
+                progress.finished("failed")
+                continue
+            process.stdin.write(case.name + "\n")
+            process.stdin.flush()
+        process.stdin.close()
+        status = process.wait()
+        reader.join()
+    except (Stopped, KeyboardInterrupt, BrokenPipeError):
+        _stop_parallel(process)
+        progress.close()
+        raise Stopped() from None
+    finally:
+        signal.signal(signal.SIGTERM, previous)
+    progress.close()
+    if status != 0 and progress.done < len(cases):
+        # A worker that broke down (a full disk, a host that went away)
+        # leaves its cases without a record: they are listed as not
+        # finished and run again on the next start.
+        print(
+            f"jpcp batch run: GNU parallel ended with exit status {status} before every case finished; "
+            f"see {os.path.join(run_dir, 'parallel.log')}",
+            file=sys.stderr,
+        )
+    return progress.failed
+
+
+def _stop_parallel(process: subprocess.Popen) -> None:
+    """Ends parallel and the cases it is running: a first TERM stops new
+    jobs, a second one ends the running ones. Their cases have no record
+    and run again on the next start."""
+    for _ in range(2):
+        if process.poll() is None:
+            process.send_signal(signal.SIGTERM)
+            time.sleep(0.3)
+    try:
+        process.wait(timeout=15)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()

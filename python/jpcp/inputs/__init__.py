@@ -1,0 +1,60 @@
+"""Readers and writers of the section input files.
+
+Every reader returns a pandas DataFrame or a small dataclass; every writer
+produces a file that the programs read to the same values, so a section can
+be varied in pandas and written back::
+
+    general = read_general_input("src/GeneralInput.txt")
+    general["thickness"] = 11.0
+    write_general_input(general, "variant/GeneralInput.txt")
+
+Names follow the quantities, with one name for a quantity that both
+programs read (see ``GENERAL_FIELDS`` and ``FAULTING_FIELDS`` for units).
+Readers raise ``InputFileError`` for a file the programs would refuse.
+"""
+
+from jpcp.inputs.fields import (
+    FAULTING_FIELDS,
+    FAULTING_LINES,
+    GENERAL_FIELDS,
+    FaultingInput,
+    Field,
+    GeneralInput,
+    InputFileError,
+    read_faulting_input,
+    read_general_input,
+    write_faulting_input,
+    write_general_input,
+)
+from jpcp.inputs.file_lists import (
+    CRACKING_FILES,
+    FAULTING_FILES,
+    is_null,
+    read_fault_file_list,
+    read_file_list,
+    result_name,
+    source_path,
+    write_fault_file_list,
+    write_file_list,
+)
+from jpcp.inputs.season import (
+    MONTHLY_COLUMNS,
+    PCC_COLUMNS,
+    FaultingSeasonPattern,
+    read_faulting_season_pattern,
+    read_pcc_modulus,
+    read_season_pattern,
+    write_faulting_season_pattern,
+    write_pcc_modulus,
+    write_season_pattern,
+)
+from jpcp.inputs.temperature import TEMPERATURE_COLUMNS, read_temperature_data, write_temperature_data
+from jpcp.inputs.traffic import (
+    CLASS_COUNT,
+    read_axle_spectra,
+    read_hourly_traffic,
+    write_axle_spectra,
+    write_hourly_traffic,
+)
+
+__all__ = [name for name in dir() if not name.startswith("_")]
