@@ -2,7 +2,8 @@
 # jpcp-<version>-win64.zip holding
 #   bin/       jpcp_cracking.exe, jpcp_faulting.exe, jpcp_example.exe,
 #              jpcp_models.exe (static: no DLL needed beside them)
-#   docs/      the user documentation and the README
+#   README.md  the project README
+#   docs/      the user documentation
 #   example/   run_example.bat: writes example sections and the
 #              demonstration models, then runs both programs
 if(PROJECT_VERSION)
@@ -19,7 +20,7 @@ endforeach()
 if(EXISTS ${PROJECT_SOURCE_DIR}/docs)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION docs)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION docs)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/windows/run_example.bat DESTINATION example)
 
 set(CPACK_GENERATOR ZIP)
