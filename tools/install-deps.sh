@@ -23,6 +23,9 @@ tests_packages=(
   parallel python3-tqdm         # jpcp batch: local engine and its progress bar
   slurm-wlm munge               # jpcp batch: the Slurm engine's test cluster
   clang libclang-rt-14-dev      # fuzz targets (libFuzzer, sanitizers)
+  # Windows executables: cross compiler, GoogleTest sources built with it,
+  # Wine to run the suite and the programs
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 
 want=()

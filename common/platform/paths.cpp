@@ -10,6 +10,15 @@
 
 #include "common/platform/result_guard.h"
 #include "common/platform/run_reporting.h"
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 namespace jpcp::platform {
 
@@ -20,9 +29,19 @@ std::string_view trimmed(std::string_view text) {
   return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
+namespace {
+
+// "D:": the current folder of drive D (Windows only).
+bool is_bare_drive(std::string_view folder) {
+  return windows && folder.size() == 2 && folder[1] == ':' && std::isalpha(static_cast<unsigned char>(folder[0]));
+}
+
+}  // namespace
+
 std::string folder_text(std::string_view argument) {
   std::string folder(trimmed(argument));
-  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += '/';
+  if (is_bare_drive(folder)) return folder;
+  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += separator;
   return folder;
 }
 
@@ -34,8 +53,10 @@ std::string join(std::string_view folder, std::string_view name) {
 
 std::string native_path(std::string_view path) {
   std::string result(path);
-  for (char& c : result) {
-    if (c == '\\') c = '/';
+  if constexpr (!windows) {
+    for (char& c : result) {
+      if (c == '\\') c = '/';
+    }
   }
   return result;
 }
@@ -54,6 +75,14 @@ std::string windows_key(std::string_view name) {
 
 std::optional<std::string> find_input_file(std::string_view path) {
   const std::string exact = native_path(trimmed(path));
+  if constexpr (windows) {
+    // The system compares names without regard to case and trailing dots.
+    // The same narrow-name call as the later open decides, so a name in the
+    // ANSI code page is found exactly when it can be opened.
+    std::ifstream probe(exact, std::ios::binary);
+    if (probe.is_open()) return exact;
+    return std::nullopt;
+  }
   std::error_code error;
   if (fs::is_regular_file(exact, error)) return exact;
   const fs::path wanted(exact);
@@ -94,6 +123,77 @@ bool append_output(std::ofstream& out, std::string_view path) {
   note_written_file(path);
   out.open(native_path(trimmed(path)), std::ios::out | std::ios::app);
   return out.is_open();
+}
+
+namespace {
+
+std::string with_platform_line_ends(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() + 8);
+  for (char c : text) {
+    if (c == '\n' && windows) bytes += '\r';
+    bytes += c;
+  }
+  return bytes;
+}
+
+bool write_whole_file(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  out.close();
+  return static_cast<bool>(out);
+}
+
+#ifdef _WIN32
+// One write over the file, without truncating it first, then cut at the new
+// end. Works while a reader holds the file open as long as it shares
+// writing; a reader that reads during the write may see a mixture of the
+// two lines, so this is the last resort.
+bool overwrite_in_place(const std::string& path, const std::string& bytes) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size() && SetEndOfFile(file);
+  CloseHandle(file);
+  return ok;
+}
+#endif
+
+}  // namespace
+
+bool replace_small_file(std::string_view path, std::string_view text) {
+  const std::string target = native_path(trimmed(path));
+  const std::string temporary = target + ".new";
+  const std::string bytes = with_platform_line_ends(text);
+#ifdef _WIN32
+  // A reader holding the file open without delete sharing (the usual C and
+  // .NET readers) makes the rename fail for as long as it holds it; it
+  // normally reads a line and closes, so the rename is tried again for up to
+  // about two seconds. Only then is the line written over the old one in
+  // place, so that a reader that keeps the file open still gets it.
+  constexpr int attempts = 200;
+  constexpr DWORD pause_ms = 10;
+  if (write_whole_file(temporary, bytes)) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+      if (MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+      Sleep(pause_ms);
+    }
+  }
+  std::remove(temporary.c_str());
+  return overwrite_in_place(target, bytes);
+#else
+  if (!write_whole_file(temporary, bytes)) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+#endif
 }
 
 bool remove_file(std::string_view path) { return std::remove(native_path(trimmed(path)).c_str()) == 0; }

@@ -17,9 +17,8 @@ void RunContext::report_error(std::string_view message, std::string_view detail)
 }
 
 void RunContext::report_progress(float value) const {
-  std::ofstream progress;
-  if (!platform::create_output(progress, platform::join(results_folder, progress_file_name))) return;
-  progress << text::format_F(value, 5, 1) << '\n';
+  // Replaced whole: the calling application may read the file at any moment.
+  platform::replace_small_file(platform::join(results_folder, progress_file_name), text::format_F(value, 5, 1) + '\n');
 }
 
 }  // namespace jpcp::cracking

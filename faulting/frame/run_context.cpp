@@ -16,9 +16,9 @@ void RunContext::report_error(std::string_view message, std::string_view detail)
 }
 
 void RunContext::report_progress(int32_t month) const {
-  std::ofstream progress;
-  if (!platform::create_output(progress, platform::join(results_folder(), progress_file_name))) return;
-  progress << text::FreeFormLine().integer(month).str() << '\n';
+  // Replaced whole: the calling application may read the file at any moment.
+  platform::replace_small_file(platform::join(results_folder(), progress_file_name),
+                               text::FreeFormLine().integer(month).str() + '\n');
 }
 
 void RunContext::report_stop(std::string_view message, std::string_view detail) {

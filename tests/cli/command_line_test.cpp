@@ -3,7 +3,10 @@
 // statuses, with standard output (what callers read) kept apart from
 // standard error.
 #include <gtest/gtest.h>
+#include <unistd.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -35,11 +38,28 @@ std::string slurp(const fs::path& path) {
 Outcome run(const std::string& program, const std::vector<std::string>& arguments) {
   const fs::path scratch = fs::temp_directory_path() / ("jpcp_cli_" + std::to_string(::getpid()));
   fs::create_directories(scratch);
+#ifdef _WIN32
+  // The command interpreter's quoting; the status is the program's exit code.
+  std::string command = "cd /d \"" + scratch.string() + "\" && \"" + program + "\"";
+  for (const std::string& argument : arguments) command += " \"" + argument + "\"";
+  command += " >out.txt 2>err.txt";
+  const int status = std::system(command.c_str());
+  // Text as on POSIX: CRLF line ends read as LF.
+  auto text = [](std::string bytes) {
+    std::string lf;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) lf += bytes[i];
+    }
+    return lf;
+  };
+  Outcome outcome{status, text(slurp(scratch / "out.txt")), text(slurp(scratch / "err.txt"))};
+#else
   std::string command = "cd '" + scratch.string() + "' && '" + program + "'";
   for (const std::string& argument : arguments) command += " '" + argument + "'";
   command += " >out.txt 2>err.txt";
   const int status = std::system(command.c_str());
   Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(scratch / "out.txt"), slurp(scratch / "err.txt")};
+#endif
   fs::remove_all(scratch);
   return outcome;
 }

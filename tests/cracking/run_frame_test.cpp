@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "common/platform/result_guard.h"
+#include "common/platform/paths.h"
 #include "tests/support/section_folder.h"
 #include "tests/support/test_models.h"
 
@@ -84,7 +85,7 @@ TEST_F(CrackingRun, MissingInputFileIsReportedAndNeverCreated) {
   EXPECT_EQ(r.exit_status, 1);
   const auto lines = errors();
   ASSERT_EQ(lines.size(), 1u);
-  const std::string path = source_.str() + "/s_ThermalPCC.dat";
+  const std::string path = source_.str() + platform::separator + "s_ThermalPCC.dat";
   EXPECT_EQ(lines[0], " Unexpected end of file: " + path + std::string(260 - path.size(), ' '));
   EXPECT_FALSE(fs::exists(source_.path() / "s_ThermalPCC.dat"));
   EXPECT_EQ(read_file(source_.path() / "FileList.txt"), before);

@@ -1,14 +1,25 @@
 #include "tests/support/section_folder.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
 
 namespace jpcp::testing {
 
@@ -37,7 +48,18 @@ std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream contents;
   contents << in.rdbuf();
+#ifdef _WIN32
+  // Written files end their lines in CRLF here; the suite compares their text
+  // (the line ends themselves are checked by the platform tests).
+  std::string text;
+  for (char c : contents.str()) {
+    if (c == '\n' && !text.empty() && text.back() == '\r') text.pop_back();
+    text += c;
+  }
+  return text;
+#else
   return contents.str();
+#endif
 }
 
 std::vector<std::string> read_lines(const fs::path& path) {
@@ -155,6 +177,78 @@ void write_nn_info(const fs::path& nn_folder) {
   write_file(nn_folder / "NNinfo.txt", "bottom1.ttt\nbottom2.ttt\ncorner.ttt\nedge22.ttt\n");
 }
 
+#ifdef _WIN32
+
+namespace {
+
+// One argument of a Windows command line, quoted so that the program's
+// run-time library splits it back into the same text.
+std::string quoted_argument(const std::string& argument) {
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes before a quotation mark are escaped, elsewhere literal.
+    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, '\\');
+  return quoted + "\"";
+}
+
+}  // namespace
+
+// Started directly (no command interpreter), its standard output and error
+// both read through one pipe.
+RunResult run_program(const std::string& executable, const std::vector<std::string>& arguments) {
+  RunResult result;
+  std::string command = quoted_argument(executable);
+  for (const std::string& argument : arguments) command += " " + quoted_argument(argument);
+
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return result;
+  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = write_end;
+  startup.hStdError = write_end;
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &process);
+  CloseHandle(write_end);
+  if (!started) {
+    CloseHandle(read_end);
+    return result;
+  }
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(read_end, buffer, sizeof buffer, &n, nullptr) && n > 0) result.console.append(buffer, n);
+  CloseHandle(read_end);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  if (GetExitCodeProcess(process.hProcess, &code)) result.exit_status = static_cast<int>(code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // The console text in text mode, as on POSIX.
+  std::string console;
+  for (size_t i = 0; i < result.console.size(); ++i) {
+    if (result.console[i] == '\r' && i + 1 < result.console.size() && result.console[i + 1] == '\n') continue;
+    console += result.console[i];
+  }
+  result.console = console;
+  return result;
+}
+
+#else
+
 RunResult run_program(const std::string& executable, const std::vector<std::string>& arguments) {
   std::string command = "'" + executable + "'";
   for (const std::string& argument : arguments) command += " '" + argument + "'";
@@ -175,5 +269,7 @@ RunResult run_program(const std::string& executable, const std::vector<std::stri
   fs::remove(error_path);
   return result;
 }
+
+#endif
 
 }  // namespace jpcp::testing

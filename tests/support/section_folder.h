@@ -25,6 +25,7 @@ class TempFolder {
 };
 
 void write_file(const std::filesystem::path& path, const std::string& contents);
+// The text of a file, with CRLF line ends (Windows) read as LF.
 std::string read_file(const std::filesystem::path& path);
 std::vector<std::string> read_lines(const std::filesystem::path& path);
 

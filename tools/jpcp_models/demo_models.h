@@ -233,7 +233,8 @@ inline std::vector<float> curl_grid_radii() { return nodes(20, 110, 10); }
 inline std::vector<float> curl_grid_phis() { return nodes(0, 80, 9); }
 
 inline bool write_text_file(const std::filesystem::path& path, const std::string& text, std::string& error) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  // Text mode: the platform's line ends, like every other written file.
+  std::ofstream out(path, std::ios::out | std::ios::trunc);
   out << text;
   out.close();
   if (!out) {

@@ -40,8 +40,10 @@ class TempFolder {
     std::ofstream(full, std::ios::binary) << contents;
     return full;
   }
+  // The text of a written file: text mode, so CRLF line ends (Windows) read
+  // as LF.
   std::string read(std::string_view name) const {
-    std::ifstream in(path(name), std::ios::binary);
+    std::ifstream in(path(name));
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   bool exists(std::string_view name) const { return std::filesystem::exists(path(name)); }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -13,6 +12,7 @@
 #include "common/splines/bs_grid_eval.h"
 #include "tests/common/nn/model_test_support.h"
 #include "tests/common/splines/spline_test_support.h"
+#include "tests/support/exit_status.h"
 
 namespace jpcp::nn {
 namespace {
@@ -236,7 +236,7 @@ TEST(NnEval, CountsOfZeroGiveNoResults) {
   EXPECT_EQ(out, std::vector<float>(4, -3.0f));
 }
 
-bool exited_non_zero(int status) { return WIFEXITED(status) && WEXITSTATUS(status) != 0; }
+using jpcp::testing::exited_non_zero;
 
 // The stop line goes to the standard output; the death test reads stderr.
 #define EXPECT_STOPS_WITH(statement, text)         \

@@ -1,12 +1,12 @@
 #include "common/nn/response_model.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 
 #include "tests/common/nn/model_test_support.h"
+#include "tests/support/exit_status.h"
 
 namespace jpcp::nn {
 namespace {
@@ -81,7 +81,7 @@ TEST(ResponseModel, MalformedFilesAreRejectedWithTheirReason) {
   EXPECT_TRUE(parse_response_model(hundred + "\n", model, error)) << error;
 }
 
-bool exited_non_zero(int status) { return WIFEXITED(status) && WEXITSTATUS(status) != 0; }
+using jpcp::testing::exited_non_zero;
 
 TEST(ResponseModelDeathTest, UnreadableFilesStopTheRunNamingTheFile) {
   TempDir dir;

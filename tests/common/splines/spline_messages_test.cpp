@@ -1,7 +1,6 @@
 #include "common/splines/spline_messages.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <sstream>
 
 #include "tests/common/splines/spline_test_support.h"
+#include "tests/support/exit_status.h"
 
 namespace jpcp::splines {
 namespace {
@@ -85,7 +85,7 @@ TEST(SplineMessages, StorageMessagesNameEveryArgument) {
             "The required storage cannot be allocated.  Workspace allocation is based on NDATA = 5 and N = 9.");
 }
 
-bool exited_non_zero(int status) { return WIFEXITED(status) && WEXITSTATUS(status) != 0; }
+using jpcp::testing::exited_non_zero;
 
 TEST(SplineMessagesDeathTest, DefaultStopEndsTheProcessWithNonZeroStatus) {
   EXPECT_EXIT(

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "common/platform/paths.h"
 #include "cracking/damage/damage_grids.h"
@@ -141,7 +142,7 @@ TEST(WanderWeights, FoldedNormalDensityTimesTheQuadratureWeight) {
   for (size_t p = 0; p < lateral_positions; ++p) {
     const double x = bottom_up_wander.position[p];
     const double density = (std::exp(-0.5 * std::pow((18.0 + x) / 10.0, 2)) +
-                            std::exp(-0.5 * std::pow((x - 18.0) / 10.0, 2))) / (10.0 * std::sqrt(2.0 * M_PI));
+                            std::exp(-0.5 * std::pow((x - 18.0) / 10.0, 2))) / (10.0 * std::sqrt(2.0 * std::numbers::pi));
     EXPECT_NEAR(w[p], bottom_up_wander.weight[p] * density, 1e-6) << p;
   }
   // With the mean on the edge the two terms are equal: the density doubles.
