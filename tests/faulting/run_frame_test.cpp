@@ -287,7 +287,7 @@ TEST_F(FaultingRun, AnalysisLengthBoundAndEmptyFileList) {
 TEST_F(FaultingRun, TooFewArgumentsPrintUsage) {
   const RunResult r = run_program(JPCP_FAULTING_EXE, {source_.str()});
   EXPECT_EQ(r.exit_status, 2);
-  EXPECT_EQ(r.console, " Usage: jpcp_faulting SOURCE_FOLDER MODEL_FOLDER\n");
+  EXPECT_EQ(r.console, " Usage: jpcp_faulting SOURCE_FOLDER MODEL_FOLDER\nRun 'jpcp_faulting --help' for usage.\n");
   EXPECT_FALSE(fs::exists(file("ErrorsFAULT.txt")));
 }
 
