@@ -202,8 +202,9 @@ std::string quoted_argument(const std::string& argument) {
 
 }  // namespace
 
-// Started directly (no command interpreter), its standard output and error
-// both read through one pipe.
+// Started directly (no command interpreter): standard output read through a
+// pipe, standard error kept apart in a file (it carries the error lines with
+// their detail), as on POSIX.
 RunResult run_program(const std::string& executable, const std::vector<std::string>& arguments) {
   RunResult result;
   std::string command = quoted_argument(executable);
@@ -214,18 +215,25 @@ RunResult run_program(const std::string& executable, const std::vector<std::stri
   HANDLE write_end = nullptr;
   if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return result;
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  static int run_number = 0;
+  const fs::path error_path = fs::path(::testing::TempDir()) / ("jpcp_stderr_" + std::to_string(GetCurrentProcessId()) +
+                                                                "_" + std::to_string(++run_number));
+  const HANDLE error_file = CreateFileA(error_path.string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
+  startup.hStdError = error_file != INVALID_HANDLE_VALUE ? error_file : write_end;
   PROCESS_INFORMATION process{};
   const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                       &startup, &process);
   CloseHandle(write_end);
+  if (error_file != INVALID_HANDLE_VALUE) CloseHandle(error_file);
   if (!started) {
     CloseHandle(read_end);
+    fs::remove(error_path);
     return result;
   }
   char buffer[4096];
@@ -237,13 +245,23 @@ RunResult run_program(const std::string& executable, const std::vector<std::stri
   if (GetExitCodeProcess(process.hProcess, &code)) result.exit_status = static_cast<int>(code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  // The console text in text mode, as on POSIX.
-  std::string console;
-  for (size_t i = 0; i < result.console.size(); ++i) {
-    if (result.console[i] == '\r' && i + 1 < result.console.size() && result.console[i + 1] == '\n') continue;
-    console += result.console[i];
+  // Both texts in text mode, as on POSIX.
+  const auto without_cr = [](const std::string& text) {
+    std::string lf;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+      lf += text[i];
+    }
+    return lf;
+  };
+  result.console = without_cr(result.console);
+  std::error_code ignored;
+  if (fs::exists(error_path, ignored)) {
+    std::ifstream in(error_path, std::ios::binary);
+    result.standard_error = without_cr(std::string(std::istreambuf_iterator<char>(in), {}));
+    in.close();
+    fs::remove(error_path, ignored);
   }
-  result.console = console;
   return result;
 }
 
