@@ -1,12 +1,9 @@
-#include <iostream>
-#include <string>
-
 #include "common/cli/command_line.h"
 #include "cracking/frame/run_frame.h"
 
 namespace {
 
-constexpr std::string_view usage_body = R"(
+constexpr std::string_view description = R"(
 Predicts, month by month over the design life, the percent of slabs with
 transverse cracks of jointed plain concrete pavement sections, from
 bottom-up and top-down fatigue damage under axle loads and curling.
@@ -41,20 +38,11 @@ Written in RESULTS_FOLDER (replaced at each run unless said otherwise):
                          100.0 at its end, -1.0 after an error
   VersionCracking.txt    version line of the file layouts
 Standard output: one line per section (its name).
-
-Options, each only as the sole argument:
-  -h, --help      this text
-  --version       the program's version
 )";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (jpcp::cli::answer_sole_flag(argc, argv, "jpcp_cracking",
-                                  std::string(jpcp::cracking::command_synopsis) + "\n" +
-                                      "       jpcp_cracking --help | -h | --version\n" + std::string(usage_body),
-                                  std::cout)) {
-    return 0;
-  }
-  return jpcp::cracking::run(argc, argv);
+  return jpcp::cli::engine_main(argc, argv, "jpcp_cracking", jpcp::cracking::command_synopsis, description,
+                                jpcp::cracking::run);
 }

@@ -1,12 +1,9 @@
-#include <iostream>
-#include <string>
-
 #include "common/cli/command_line.h"
 #include "faulting/frame/run_frame.h"
 
 namespace {
 
-constexpr std::string_view usage_body = R"(
+constexpr std::string_view description = R"(
 Predicts, month by month, the mean faulting of the transverse joints of one
 jointed plain concrete pavement section, from the differential energy of
 loaded and unloaded slab corners.
@@ -28,20 +25,11 @@ Written in SOURCE_FOLDER (replaced at each run):
   Progress.tmp         the analysis month, rewritten every 240 months
   VersionFaulting.txt  version line of the file layouts
 A run analyses the first section of FaultFileList.txt only.
-
-Options, each only as the sole argument:
-  -h, --help      this text
-  --version       the program's version
 )";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (jpcp::cli::answer_sole_flag(argc, argv, "jpcp_faulting",
-                                  std::string(jpcp::faulting::usage_line) + "\n" +
-                                      "       jpcp_faulting --help | -h | --version\n" + std::string(usage_body),
-                                  std::cout)) {
-    return 0;
-  }
-  return jpcp::faulting::run(argc, argv);
+  return jpcp::cli::engine_main(argc, argv, "jpcp_faulting", jpcp::faulting::usage_line, description,
+                                jpcp::faulting::run);
 }

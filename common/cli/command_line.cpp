@@ -1,5 +1,7 @@
 #include "common/cli/command_line.h"
 
+#include <iostream>
+
 #include "jpcp_version.h"  // written by the build: version, revision, documentation folder
 
 namespace jpcp::cli {
@@ -12,6 +14,11 @@ const std::string_view exit_status_table =
     "  2  the command line is wrong: missing, unknown or too many arguments\n"
     "  3  a numerical routine or a malformed model file stopped the run (its\n"
     "     message is on standard output)\n";
+
+const std::string_view sole_flag_options =
+    "Options, each only as the sole argument:\n"
+    "  -h, --help      this text\n"
+    "  --version       the program's version\n";
 
 std::string version_line(std::string_view program) {
   std::string line = std::string(program) + " " + JPCP_VERSION;
@@ -48,6 +55,14 @@ bool answer_sole_flag(int argc, const char* const* argv, std::string_view progra
       break;
   }
   return false;
+}
+
+int engine_main(int argc, const char* const* argv, std::string_view program, std::string_view synopsis,
+                std::string_view description, int (*run)(int, const char* const*)) {
+  const std::string usage = std::string(synopsis) + "\n       " + std::string(program) + " --help | -h | --version\n" +
+                            std::string(description) + "\n" + std::string(sole_flag_options);
+  if (answer_sole_flag(argc, argv, program, usage, std::cout)) return 0;
+  return run(argc, argv);
 }
 
 void report_extra_arguments(std::string_view program, std::string_view synopsis, int given, int most,

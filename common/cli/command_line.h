@@ -35,6 +35,15 @@ SoleFlag sole_flag(int argc, const char* const* argv);
 bool answer_sole_flag(int argc, const char* const* argv, std::string_view program, std::string_view usage,
                       std::ostream& out);
 
+// The options block that closes the usage text of every program.
+extern const std::string_view sole_flag_options;
+
+// The whole main of an engine: a sole flag is answered on standard output
+// with the usage text (the synopsis, the flags line, the description and the
+// options block); any other command line goes to `run`.
+int engine_main(int argc, const char* const* argv, std::string_view program, std::string_view synopsis,
+                std::string_view description, int (*run)(int, const char* const*));
+
 // A command line with more arguments than the program takes: the count, the
 // synopsis line and the help hint on `err`. The program then ends with the
 // command-line exit status.

@@ -53,10 +53,6 @@ fe-cracking DIR, fe-faulting DIR
 The demonstration models are for demonstration and testing, not for design.
 They interpolate closed-form slab-on-dense-liquid responses (see
 tools/jpcp_models/README.md for formulas, inputs, units and ranges).
-
-Options, each only as the sole argument:
-  -h, --help      this text
-  --version       the program's version
 )";
 
 bool parse_int_list(const std::string& text, std::vector<int32_t>& out) {
@@ -130,7 +126,8 @@ int run_build(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (jpcp::cli::answer_sole_flag(argc, argv, "jpcp_models", help_text, std::cout)) return jpcp::platform::exit_ok;
+  const std::string usage = std::string(help_text) + "\n" + std::string(jpcp::cli::sole_flag_options);
+  if (jpcp::cli::answer_sole_flag(argc, argv, "jpcp_models", usage, std::cout)) return jpcp::platform::exit_ok;
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return usage_error("no command");
   const std::string command = args[0];
