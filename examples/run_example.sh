@@ -130,19 +130,27 @@ name_files() {
   done
 }
 
+# Runs an engine with its arguments, says its exit status and time and shows
+# its error file; a failed run ends the example.
+run_engine() { # run_engine ERROR_FILE PROGRAM ARGUMENT...
+  local errors=$1 program=$2 t0 code
+  shift 2
+  say ""
+  say "== $program $*"
+  t0=$(now)
+  "$bin/$program" "$@"
+  code=$?
+  say "exit status $code after $(elapsed "$t0" "$(now)")"
+  if [ -s "$errors" ]; then
+    say "$(basename "$errors"):"
+    sed 's/^/  /' "$errors"
+  fi
+  [ "$code" -eq 0 ] || fail "$program reported an error (exit status $code)"
+}
+
 # --- cracking ------------------------------------------------------------
-say ""
-say "== jpcp_cracking $cracking_in $cracking_out $models/cracking"
 mkdir -p "$cracking_out"
-t0=$(now)
-"$bin/jpcp_cracking" "$cracking_in" "$cracking_out" "$models/cracking"
-code=$?
-say "exit status $code after $(elapsed "$t0" "$(now)")"
-if [ -s "$cracking_out/JPCP Errors.txt" ]; then
-  say "JPCP Errors.txt:"
-  sed 's/^/  /' "$cracking_out/JPCP Errors.txt"
-fi
-[ "$code" -eq 0 ] || fail "jpcp_cracking reported an error (exit status $code)"
+run_engine "$cracking_out/JPCP Errors.txt" jpcp_cracking "$cracking_in" "$cracking_out" "$models/cracking"
 say "Result files in $cracking_out:"
 name_files "$cracking_out" \
   "${section}_Cracking.csv" "monthly damage and percent slabs cracked" \
@@ -158,17 +166,7 @@ name_files "$cracking_out" \
   "VersionCracking.txt" "version of the file layouts"
 
 # --- faulting ------------------------------------------------------------
-say ""
-say "== jpcp_faulting $faulting_in $models/faulting"
-t0=$(now)
-"$bin/jpcp_faulting" "$faulting_in" "$models/faulting"
-code=$?
-say "exit status $code after $(elapsed "$t0" "$(now)")"
-if [ -s "$faulting_in/ErrorsFAULT.txt" ]; then
-  say "ErrorsFAULT.txt:"
-  sed 's/^/  /' "$faulting_in/ErrorsFAULT.txt"
-fi
-[ "$code" -eq 0 ] || fail "jpcp_faulting reported an error (exit status $code)"
+run_engine "$faulting_in/ErrorsFAULT.txt" jpcp_faulting "$faulting_in" "$models/faulting"
 say "Result files in $faulting_in (next to the inputs):"
 name_files "$faulting_in" \
   "JPCP_faulting.csv" "monthly faulting with every intermediate quantity" \
