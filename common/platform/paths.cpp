@@ -1,11 +1,12 @@
 #include "common/platform/paths.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <system_error>
 
 #include "common/platform/result_guard.h"
@@ -105,12 +106,24 @@ std::optional<std::string> find_input_file(std::string_view path) {
 std::optional<std::string> read_input_file(std::string_view path) {
   const auto found = find_input_file(path);
   if (!found) return std::nullopt;
-  std::ifstream in(*found, std::ios::binary);
+  std::ifstream in(*found, std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
-  std::ostringstream contents;
-  contents << in.rdbuf();
+  // Sized from the end position so that one read takes the whole file (the
+  // model files run to hundreds of kilobytes); the one byte more, and the
+  // loop, take whatever a file still being written has gained since.
+  const std::streamoff end_position = in.tellg();
+  in.seekg(0);
+  std::string contents;
+  size_t have = 0;
+  for (size_t want = static_cast<size_t>(std::max<std::streamoff>(end_position, 0)) + 1;; want = have) {
+    contents.resize(have + want);
+    in.read(contents.data() + have, static_cast<std::streamsize>(want));
+    have += static_cast<size_t>(in.gcount());
+    if (static_cast<size_t>(in.gcount()) < want) break;
+  }
   if (in.bad()) return std::nullopt;
-  return contents.str();
+  contents.resize(have);
+  return contents;
 }
 
 bool create_output(std::ofstream& out, std::string_view path) {

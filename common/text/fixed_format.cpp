@@ -275,9 +275,52 @@ std::string without_blanks(std::string_view field) {
   return squeezed;
 }
 
+// The columns of a field; those beyond the end of the line are absent.
+std::string_view field_columns(std::string_view line, int first_column, int width) {
+  const size_t begin = std::min(static_cast<size_t>(first_column - 1), line.size());
+  return line.substr(begin, static_cast<size_t>(width));
+}
+
+// The usual field, read in one pass over its columns: blanks, a sign, digits
+// with at most one point (at most `max_digits` digits in all), blanks.
+// False for any other field (all blank, tabs, inner blanks, exponents), which
+// the general path reads.
+struct PlainField {
+  uint32_t digits = 0;
+  size_t fraction_digits = 0;
+  bool negative = false;
+};
+bool plain_field(std::string_view columns, size_t max_digits, bool point_allowed, PlainField& field) {
+  const char* p = columns.data();
+  const char* const end = p + columns.size();
+  while (p < end && *p == ' ') ++p;
+  if (p < end && (*p == '-' || *p == '+')) field.negative = *p++ == '-';
+  size_t digit_count = 0;
+  bool point = false;
+  for (; p < end; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      field.digits = field.digits * 10 + static_cast<uint32_t>(*p - '0');
+      ++digit_count;
+      field.fraction_digits += point ? 1 : 0;
+    } else if (*p == '.' && point_allowed && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  while (p < end && *p == ' ') ++p;
+  return p == end && digit_count > 0 && digit_count <= max_digits;
+}
+
 }  // namespace
 
 bool read_fixed_integer(std::string_view line, int first_column, int width, int32_t& value) {
+  // Nine digits always fit in 32 bits.
+  PlainField plain;
+  if (plain_field(field_columns(line, first_column, width), 9, false, plain)) {
+    value = plain.negative ? -static_cast<int32_t>(plain.digits) : static_cast<int32_t>(plain.digits);
+    return true;
+  }
   bool inner_blank = false;
   const std::string_view field = trimmed_field(line, first_column, width, inner_blank);
   if (field.empty()) {
@@ -288,6 +331,14 @@ bool read_fixed_integer(std::string_view line, int first_column, int width, int3
 }
 
 bool read_fixed_real(std::string_view line, int first_column, int width, float& value) {
+  // Seven digits stay below the exact float integers: the value parse_real
+  // gives, without its second pass.
+  PlainField plain;
+  if (plain_field(field_columns(line, first_column, width), 7, true, plain)) {
+    const float magnitude = exact_decimal_value(plain.digits, plain.fraction_digits);
+    value = plain.negative ? -magnitude : magnitude;
+    return true;
+  }
   bool inner_blank = false;
   const std::string_view field = trimmed_field(line, first_column, width, inner_blank);
   if (field.empty()) {

@@ -284,11 +284,6 @@ bool parse_real_by_strtof(std::string_view text, size_t mantissa_end, float& val
 
 }  // namespace
 
-// Powers of ten that are exact floats (5^10 < 2^24).
-constexpr std::array<float, 11> exact_float_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                             1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-// Digits up to this value are an exact float.
-constexpr uint64_t exact_float_integer_limit = uint64_t{1} << 24;
 // Digits taken into the whole number: 19 fit in 64 bits.
 constexpr size_t max_whole_digits = 19;
 
@@ -314,11 +309,9 @@ bool parse_real(std::string_view text, float& value) {
   const size_t mantissa_digits = integer_digits + fraction_digits;
   if (mantissa_digits == 0) return false;
   if (p == end && mantissa_digits <= max_whole_digits && digits_value <= exact_float_integer_limit &&
-      fraction_digits < exact_float_powers_of_ten.size()) {
-    // Both the digits and the power of ten are exact floats, so the one
-    // correctly rounded division is the correctly rounded value: the float
-    // strtof gives (the common case of the input files).
-    const float magnitude = static_cast<float>(digits_value) / exact_float_powers_of_ten[fraction_digits];
+      fraction_digits <= max_exact_fraction_digits) {
+    // The common case of the input files.
+    const float magnitude = exact_decimal_value(static_cast<uint32_t>(digits_value), fraction_digits);
     value = negative ? -magnitude : magnitude;
     return true;
   }
