@@ -290,26 +290,33 @@ struct PlainField {
   size_t fraction_digits = 0;
   bool negative = false;
 };
-bool plain_field(std::string_view columns, size_t max_digits, bool point_allowed, PlainField& field) {
+inline bool plain_field(std::string_view columns, size_t max_digits, bool point_allowed, PlainField& field) {
   const char* p = columns.data();
   const char* const end = p + columns.size();
   while (p < end && *p == ' ') ++p;
-  if (p < end && (*p == '-' || *p == '+')) field.negative = *p++ == '-';
-  size_t digit_count = 0;
-  bool point = false;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const char* const digits_begin = p;
+  const char* point = nullptr;
+  uint32_t digits = 0;  // wraps beyond nine digits, when it is not used
   for (; p < end; ++p) {
-    if (*p >= '0' && *p <= '9') {
-      field.digits = field.digits * 10 + static_cast<uint32_t>(*p - '0');
-      ++digit_count;
-      field.fraction_digits += point ? 1 : 0;
-    } else if (*p == '.' && point_allowed && !point) {
-      point = true;
+    const auto digit = static_cast<uint32_t>(static_cast<unsigned char>(*p) - '0');
+    if (digit <= 9) {
+      digits = digits * 10 + digit;
+    } else if (*p == '.' && point_allowed && point == nullptr) {
+      point = p;
     } else {
       break;
     }
   }
+  const char* const digits_end = p;
+  const auto digit_count = static_cast<size_t>(digits_end - digits_begin) - (point != nullptr ? 1 : 0);
   while (p < end && *p == ' ') ++p;
-  return p == end && digit_count > 0 && digit_count <= max_digits;
+  if (p != end || digit_count == 0 || digit_count > max_digits) return false;
+  field.digits = digits;
+  field.fraction_digits = point != nullptr ? static_cast<size_t>(digits_end - point - 1) : 0;
+  field.negative = negative;
+  return true;
 }
 
 }  // namespace
