@@ -275,59 +275,9 @@ std::string without_blanks(std::string_view field) {
   return squeezed;
 }
 
-// The columns of a field; those beyond the end of the line are absent.
-std::string_view field_columns(std::string_view line, int first_column, int width) {
-  const size_t begin = std::min(static_cast<size_t>(first_column - 1), line.size());
-  return line.substr(begin, static_cast<size_t>(width));
-}
-
-// The usual field, read in one pass over its columns: blanks, a sign, digits
-// with at most one point (at most `max_digits` digits in all), blanks.
-// False for any other field (all blank, tabs, inner blanks, exponents), which
-// the general path reads.
-struct PlainField {
-  uint32_t digits = 0;
-  size_t fraction_digits = 0;
-  bool negative = false;
-};
-inline bool plain_field(std::string_view columns, size_t max_digits, bool point_allowed, PlainField& field) {
-  const char* p = columns.data();
-  const char* const end = p + columns.size();
-  while (p < end && *p == ' ') ++p;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-  const char* const digits_begin = p;
-  const char* point = nullptr;
-  uint32_t digits = 0;  // wraps beyond nine digits, when it is not used
-  for (; p < end; ++p) {
-    const auto digit = static_cast<uint32_t>(static_cast<unsigned char>(*p) - '0');
-    if (digit <= 9) {
-      digits = digits * 10 + digit;
-    } else if (*p == '.' && point_allowed && point == nullptr) {
-      point = p;
-    } else {
-      break;
-    }
-  }
-  const char* const digits_end = p;
-  const auto digit_count = static_cast<size_t>(digits_end - digits_begin) - (point != nullptr ? 1 : 0);
-  while (p < end && *p == ' ') ++p;
-  if (p != end || digit_count == 0 || digit_count > max_digits) return false;
-  field.digits = digits;
-  field.fraction_digits = point != nullptr ? static_cast<size_t>(digits_end - point - 1) : 0;
-  field.negative = negative;
-  return true;
-}
-
 }  // namespace
 
-bool read_fixed_integer(std::string_view line, int first_column, int width, int32_t& value) {
-  // Nine digits always fit in 32 bits.
-  PlainField plain;
-  if (plain_field(field_columns(line, first_column, width), 9, false, plain)) {
-    value = plain.negative ? -static_cast<int32_t>(plain.digits) : static_cast<int32_t>(plain.digits);
-    return true;
-  }
+bool read_fixed_integer_general(std::string_view line, int first_column, int width, int32_t& value) {
   bool inner_blank = false;
   const std::string_view field = trimmed_field(line, first_column, width, inner_blank);
   if (field.empty()) {
@@ -337,15 +287,7 @@ bool read_fixed_integer(std::string_view line, int first_column, int width, int3
   return inner_blank ? parse_integer(without_blanks(field), value) : parse_integer(field, value);
 }
 
-bool read_fixed_real(std::string_view line, int first_column, int width, float& value) {
-  // Seven digits stay below the exact float integers: the value parse_real
-  // gives, without its second pass.
-  PlainField plain;
-  if (plain_field(field_columns(line, first_column, width), 7, true, plain)) {
-    const float magnitude = exact_decimal_value(plain.digits, plain.fraction_digits);
-    value = plain.negative ? -magnitude : magnitude;
-    return true;
-  }
+bool read_fixed_real_general(std::string_view line, int first_column, int width, float& value) {
   bool inner_blank = false;
   const std::string_view field = trimmed_field(line, first_column, width, inner_blank);
   if (field.empty()) {
