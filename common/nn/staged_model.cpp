@@ -136,13 +136,6 @@ float StageEvaluator::contract(std::span<const float> coef) const {
   return contract_at(selected_first_, weights_, coef);
 }
 
-float StageEvaluator::contract(const KeptPoint& point, std::span<const size_t> index,
-                               std::span<const float> coef) const {
-  if (point.inside) return contract_at(point.first, point.weights, coef);
-  check(index);
-  return 0.0f;
-}
-
 float StageEvaluator::contract_at(const std::array<int32_t, 3>& first, std::span<const float> weights,
                                   std::span<const float> coef) const {
   const Direction& x = directions_[0];

@@ -79,7 +79,11 @@ class StageEvaluator {
   float contract(std::span<const float> coef) const;
   // Stage 2 at a kept point (made from `index`): its value, or 0 with the
   // warning of select() when the point lies outside the knot ranges.
-  float contract(const KeptPoint& point, std::span<const size_t> index, std::span<const float> coef) const;
+  float contract(const KeptPoint& point, std::span<const size_t> index, std::span<const float> coef) const {
+    if (point.inside) return contract_at(point.first, point.weights, coef);
+    check(index);
+    return 0.0f;
+  }
 
   size_t directions() const { return count_; }
   // Coefficients the stage's own dimensions span (prod of their ncoef).

@@ -89,25 +89,29 @@ inline bool plain_field(std::string_view line, int first_column, int width, size
   while (p < end && *p == ' ') ++p;
   bool negative = false;
   if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  // Digits, then a point and digits.
   const char* const digits_begin = p;
-  const char* point = nullptr;
   uint32_t digits = 0;  // wraps beyond nine digits, when it is not used
-  for (; p < end; ++p) {
-    const auto digit = static_cast<uint32_t>(static_cast<unsigned char>(*p) - '0');
-    if (digit <= 9) {
+  auto take_digits = [&] {
+    for (; p < end; ++p) {
+      const auto digit = static_cast<uint32_t>(static_cast<unsigned char>(*p) - '0');
+      if (digit > 9) break;
       digits = digits * 10 + digit;
-    } else if (*p == '.' && point_allowed && point == nullptr) {
-      point = p;
-    } else {
-      break;
     }
+  };
+  take_digits();
+  const char* const point = p;
+  size_t fraction_digits = 0;
+  if (point_allowed && p < end && *p == '.') {
+    ++p;
+    take_digits();
+    fraction_digits = static_cast<size_t>(p - point - 1);
   }
-  const char* const digits_end = p;
-  const auto digit_count = static_cast<size_t>(digits_end - digits_begin) - (point != nullptr ? 1 : 0);
+  const auto digit_count = static_cast<size_t>(point - digits_begin) + fraction_digits;
   while (p < end && *p == ' ') ++p;
   if (p != end || digit_count == 0 || digit_count > max_digits) return false;
   field.digits = digits;
-  field.fraction_digits = point != nullptr ? static_cast<size_t>(digits_end - point - 1) : 0;
+  field.fraction_digits = fraction_digits;
   field.negative = negative;
   return true;
 }
