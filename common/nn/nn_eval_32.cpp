@@ -101,14 +101,7 @@ void nn_eval_32_paired(std::string_view file_name, int32_t /*total_results*/, in
     for (size_t p = 0; p < np; ++p) group2.keep(std::array<size_t, 2>{j, p}, points2[p]);
     for (size_t i = 0; i < ni; ++i) {
       const std::span<float> work = std::span<float>(stage1).subspan(i * blocks, blocks);
-      const std::array<size_t, 3> point1 = {0, i, i};
-      if (j > 0) {
-        group1.check(point1);  // its warning again; the values are kept
-      } else if (group1.select(point1)) {
-        group1.contract_blocks(*staged, work);
-      } else {
-        std::fill(work.begin(), work.end(), 0.0f);
-      }
+      group1.contract_blocks_kept(*staged, std::array<size_t, 3>{0, i, i}, j == 0, work);
       for (size_t p = 0; p < np; ++p) {
         const std::array<size_t, 2> point2 = {j, p};
         output[p + np * (i + ni * j)] = group2.contract(points2[p], point2, work);

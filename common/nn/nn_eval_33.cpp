@@ -166,14 +166,7 @@ void nn_eval_33_kernel(std::string_view file_name, int32_t J, int32_t I, int32_t
         for (size_t i = 0; i < ni; ++i) {
           const size_t slot = computed > 1 ? i + ni * j : 0;
           const std::span<float> work = std::span<float>(stage1).subspan(slot * blocks, blocks);
-          const std::array<size_t, 3> point1 = {i + ni * j, j, 0};
-          if (t > 0) {
-            group1.check(point1);  // its warning again; the values are kept
-          } else if (group1.select(point1)) {
-            group1.contract_blocks(*staged, work);
-          } else {
-            std::fill(work.begin(), work.end(), 0.0f);
-          }
+          group1.contract_blocks_kept(*staged, std::array<size_t, 3>{i + ni * j, j, 0}, t == 0, work);
           const size_t first = nb * (i + ni * (j + nj * t));
           const size_t count = std::min(nb, kept > first ? kept - first : 0);
           for (size_t b = 0; b < count; ++b) {

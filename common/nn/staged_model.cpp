@@ -132,6 +132,17 @@ void StageEvaluator::contract_blocks(const StagedModel& staged, std::span<float>
   }
 }
 
+void StageEvaluator::contract_blocks_kept(const StagedModel& staged, std::span<const size_t> index, bool first_use,
+                                          std::span<float> values) {
+  if (!first_use) {
+    check(index);
+  } else if (select(index)) {
+    contract_blocks(staged, values);
+  } else {
+    std::fill(values.begin(), values.end(), 0.0f);
+  }
+}
+
 float StageEvaluator::contract(std::span<const float> coef) const {
   return contract_at(selected_first_, weights_, coef);
 }

@@ -74,6 +74,11 @@ class StageEvaluator {
 
   // Stage 1 after a successful select: values[b] for every block b.
   void contract_blocks(const StagedModel& staged, std::span<float> values) const;
+  // Stage 1 at a point whose values are kept for later uses: the first use
+  // selects and contracts (zeros outside the knot ranges); a later one only
+  // repeats the warning of a point outside them.
+  void contract_blocks_kept(const StagedModel& staged, std::span<const size_t> index, bool first_use,
+                            std::span<float> values);
   // Stage 2 after a successful select: the spline with coefficients `coef`
   // (the leading prod(ncoef) of the stage's dimensions are used).
   float contract(std::span<const float> coef) const;
