@@ -1,6 +1,7 @@
 #include "common/text/free_form_reader.h"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -286,6 +287,30 @@ bool parse_real_by_strtof(std::string_view text, size_t mantissa_end, float& val
 
 // Digits taken into the whole number: 19 fit in 64 bits.
 constexpr size_t max_whole_digits = 19;
+// Whole numbers below this are exact doubles; so are the powers of ten up to
+// 10^22 (5^22 < 2^53).
+constexpr uint64_t exact_double_integer_limit = uint64_t{1} << 53;
+constexpr std::array<double, 23> exact_double_powers_of_ten = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// digits / 10^fraction_digits as the nearest float, through the one correctly
+// rounded double quotient q of exact operands. Rounding q to float gives the
+// float nearest the decimal unless q lies exactly halfway between two floats
+// (a float midpoint is a double, so none can lie between q and the decimal):
+// then, and for operands beyond the exact ones, false (nothing set).
+bool decimal_by_double(uint64_t digits, size_t fraction_digits, float& value) {
+  if (digits >= exact_double_integer_limit || fraction_digits >= exact_double_powers_of_ten.size()) return false;
+  const double quotient = static_cast<double>(digits) / exact_double_powers_of_ten[fraction_digits];
+  // The quotient lies between 1e-22 and 2^53, well inside the normal floats:
+  // it is a float midpoint when its 29 significand bits below a float's 24
+  // are exactly one half.
+  constexpr uint64_t below_float = (uint64_t{1} << 29) - 1;
+  constexpr uint64_t half = uint64_t{1} << 28;
+  if (digits != 0 && (std::bit_cast<uint64_t>(quotient) & below_float) == half) return false;
+  value = static_cast<float>(quotient);
+  return true;
+}
 
 bool parse_real(std::string_view text, float& value) {
   // Accepted: [sign] digits [. [digits]] | [sign] . digits, then optionally an
@@ -314,6 +339,13 @@ bool parse_real(std::string_view text, float& value) {
     const float magnitude = exact_decimal_value(static_cast<uint32_t>(digits_value), fraction_digits);
     value = negative ? -magnitude : magnitude;
     return true;
+  }
+  if (p == end && mantissa_digits <= max_whole_digits) {
+    float magnitude = 0.0f;
+    if (decimal_by_double(digits_value, fraction_digits, magnitude)) {
+      value = negative ? -magnitude : magnitude;
+      return true;
+    }
   }
   size_t i = static_cast<size_t>(p - text.data());
   const size_t mantissa_end = i;
