@@ -1,6 +1,7 @@
 #include "common/platform/paths.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -111,11 +112,16 @@ std::optional<std::string> read_input_file(std::string_view path) {
   // Sized from the end position so that one read takes the whole file (the
   // model files run to hundreds of kilobytes); the one byte more, and the
   // loop, take whatever a file still being written has gained since.
-  const std::streamoff end_position = in.tellg();
+  const auto size = static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0));
   in.seekg(0);
   std::string contents;
+  // A power-of-two capacity: the buffers of the model files read one after
+  // the other (dozens of some 300 KB in a run) then come and go in the same
+  // few sizes, and the allocator reuses their pages instead of handing them
+  // back to the system and faulting fresh ones in for the next file.
+  contents.reserve(std::bit_ceil(size + 1));
   size_t have = 0;
-  for (size_t want = static_cast<size_t>(std::max<std::streamoff>(end_position, 0)) + 1;; want = have) {
+  for (size_t want = size + 1;; want = have) {
     contents.resize(have + want);
     in.read(contents.data() + have, static_cast<std::streamsize>(want));
     have += static_cast<size_t>(in.gcount());
