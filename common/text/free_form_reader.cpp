@@ -283,8 +283,6 @@ bool parse_real_by_strtof(std::string_view text, size_t mantissa_end, float& val
   return true;
 }
 
-}  // namespace
-
 // Digits taken into the whole number: 19 fit in 64 bits.
 constexpr size_t max_whole_digits = 19;
 // Whole numbers below this are exact doubles; so are the powers of ten up to
@@ -311,6 +309,8 @@ bool decimal_by_double(uint64_t digits, size_t fraction_digits, float& value) {
   value = static_cast<float>(quotient);
   return true;
 }
+
+}  // namespace
 
 bool parse_real(std::string_view text, float& value) {
   // Accepted: [sign] digits [. [digits]] | [sign] . digits, then optionally an
