@@ -87,23 +87,28 @@ constexpr std::array<std::string_view, axle_type_count> axle_file_labels = {
     "Quad axle load spectra file"};
 
 // Axle counts are numbers of axles: none may be negative, and none so large
-// that the axles of its month or the sums over the months overflow.
+// that the axles of its month or the sums over the months overflow. The
+// message and its detail (which opens the file again) are built only for a
+// value that fails: the checks run on every value of every line.
 bool axle_line_valid(AxleType type, std::span<const float> line_values, std::span<const float> totals, int32_t month,
                      const std::string& path, const ReportError& report_error) {
   constexpr float longest_month_days = 31.0f;
   // Far above the axles of one load class on the busiest road: beyond it a
   // count is a typing or unit error, and its damage would swamp every month.
   constexpr double most_axles_per_day = 1.0e6;
-  FieldChecks checks(axle_file_labels[type], report_error, platform::input_file_detail(path));
-  for (size_t c = 0; c < line_values.size() && checks.ok(); ++c) {
-    const std::string field = "line " + std::to_string(month + 1) + ", class " + std::to_string(c + 1);
-    checks.within(field, "axles per day", line_values[c], 0.0, most_axles_per_day);
+  constexpr std::string_view meaning = "axles per day";
+  for (size_t c = 0; c < line_values.size(); ++c) {
     const float value = line_values[c];
-    if (checks.ok() && !(std::isfinite(value * longest_month_days) && std::isfinite(totals[c] + value))) {
-      checks.fail(field, "axles per day", "be small enough that the monthly axles and their sums stay finite", value);
+    const bool in_range = value >= 0.0 && value <= most_axles_per_day;
+    if (in_range && std::isfinite(value * longest_month_days) && std::isfinite(totals[c] + value)) continue;
+    FieldChecks checks(axle_file_labels[type], report_error, platform::input_file_detail(path));
+    const std::string field = "line " + std::to_string(month + 1) + ", class " + std::to_string(c + 1);
+    if (checks.within(field, meaning, value, 0.0, most_axles_per_day)) {
+      checks.fail(field, meaning, "be small enough that the monthly axles and their sums stay finite", value);
     }
+    return false;
   }
-  return checks.ok();
+  return true;
 }
 
 // Sums and monthly values that overflow would reach the result files as

@@ -48,7 +48,10 @@ void nn_eval_32_grid(std::string_view file_name, int32_t /*total_results*/, int3
   }
 
   std::vector<float> work(static_cast<size_t>(staged->group2_blocks));
+  std::vector<StageEvaluator::KeptPoint> points2(np);
   for (size_t j = 0; j < nj; ++j) {
+    // x4, x5 are per point and outer index: the group-2 point is the same for every i.
+    for (size_t p = 0; p < np; ++p) group2.keep(std::array<size_t, 2>{p + np * j, p + np * j}, points2[p]);
     for (size_t i = 0; i < ni; ++i) {
       const std::array<size_t, 3> point1 = {i, j, 0};
       if (group1.select(point1)) {
@@ -57,9 +60,8 @@ void nn_eval_32_grid(std::string_view file_name, int32_t /*total_results*/, int3
         std::fill(work.begin(), work.end(), 0.0f);
       }
       for (size_t p = 0; p < np; ++p) {
-        const size_t at = p + np * j;  // x4, x5 are per point and outer index
-        const std::array<size_t, 2> point2 = {at, at};
-        output[p + np * (i + ni * j)] = group2.select(point2) ? group2.contract(work) : 0.0f;
+        const std::array<size_t, 2> point2 = {p + np * j, p + np * j};
+        output[p + np * (i + ni * j)] = group2.contract(points2[p], point2, work);
       }
     }
   }
@@ -93,21 +95,16 @@ void nn_eval_32_paired(std::string_view file_name, int32_t /*total_results*/, in
   // contraction is done for the first j and kept per i.
   const size_t blocks = static_cast<size_t>(staged->group2_blocks);
   std::vector<float> stage1(ni * blocks);
+  std::vector<StageEvaluator::KeptPoint> points2(np);
   for (size_t j = 0; j < nj; ++j) {
+    // The group-2 point (x5[j], x4[p]) is the same for every i.
+    for (size_t p = 0; p < np; ++p) group2.keep(std::array<size_t, 2>{j, p}, points2[p]);
     for (size_t i = 0; i < ni; ++i) {
       const std::span<float> work = std::span<float>(stage1).subspan(i * blocks, blocks);
-      const std::array<size_t, 3> point1 = {0, i, i};
-      const bool inside = group1.select(point1);
-      if (j == 0) {
-        if (inside) {
-          group1.contract_blocks(*staged, work);
-        } else {
-          std::fill(work.begin(), work.end(), 0.0f);
-        }
-      }
+      group1.contract_blocks_kept(*staged, std::array<size_t, 3>{0, i, i}, j == 0, work);
       for (size_t p = 0; p < np; ++p) {
         const std::array<size_t, 2> point2 = {j, p};
-        output[p + np * (i + ni * j)] = group2.select(point2) ? group2.contract(work) : 0.0f;
+        output[p + np * (i + ni * j)] = group2.contract(points2[p], point2, work);
       }
     }
   }

@@ -157,26 +157,21 @@ void nn_eval_33_kernel(std::string_view file_name, int32_t J, int32_t I, int32_t
     stage1.resize((computed > 1 ? nj * ni : 1) * blocks);
   }
 
+  std::vector<StageEvaluator::KeptPoint> points2(nb);
   for (size_t t = 0; t < static_cast<size_t>(passes); ++t) {
     if (t < computed) {
       for (size_t j = 0; j < nj; ++j) {
+        // The group-2 point (x6[t], x5[b], x4[b,j]) is the same for every i.
+        for (size_t b = 0; b < nb; ++b) group2.keep(std::array<size_t, 3>{t, b, b + nb * j}, points2[b]);
         for (size_t i = 0; i < ni; ++i) {
           const size_t slot = computed > 1 ? i + ni * j : 0;
           const std::span<float> work = std::span<float>(stage1).subspan(slot * blocks, blocks);
-          const std::array<size_t, 3> point1 = {i + ni * j, j, 0};
-          const bool inside = group1.select(point1);
-          if (t == 0) {
-            if (inside) {
-              group1.contract_blocks(*staged, work);
-            } else {
-              std::fill(work.begin(), work.end(), 0.0f);
-            }
-          }
+          group1.contract_blocks_kept(*staged, std::array<size_t, 3>{i + ni * j, j, 0}, t == 0, work);
           const size_t first = nb * (i + ni * (j + nj * t));
           const size_t count = std::min(nb, kept > first ? kept - first : 0);
           for (size_t b = 0; b < count; ++b) {
             const std::array<size_t, 3> point2 = {t, b, b + nb * j};
-            output[first + b] = group2.select(point2) ? group2.contract(work) : 0.0f;
+            output[first + b] = group2.contract(points2[b], point2, work);
           }
         }
       }

@@ -76,7 +76,7 @@ void StageEvaluator::set_coordinates(size_t direction, std::span<const float> co
   d.basis.build(d.knots, d.order, d.ncoef, coordinates);
 }
 
-bool StageEvaluator::select(std::span<const size_t> index) {
+bool StageEvaluator::check(std::span<const size_t> index) const {
   for (size_t d = 0; d < count_; ++d) {
     const Direction& direction = directions_[d];
     if (!direction.basis.in_range(index[d])) {
@@ -87,46 +87,76 @@ bool StageEvaluator::select(std::span<const size_t> index) {
       return false;
     }
   }
-  for (size_t d = 0; d < count_; ++d) selected_[d] = index[d];
-  size_t weight_count = 1;
-  for (size_t d = 0; d < count_; ++d) weight_count *= static_cast<size_t>(directions_[d].order);
-  weights_.resize(weight_count);
-  if (count_ == 3) {
-    splines::tensor_weights_3d(directions_[0].basis.values(selected_[0]), directions_[1].basis.values(selected_[1]),
-                               directions_[2].basis.values(selected_[2]), weights_);
-  } else {
-    splines::tensor_weights_2d(directions_[0].basis.values(selected_[0]), directions_[1].basis.values(selected_[1]),
-                               weights_);
-  }
   return true;
+}
+
+void StageEvaluator::weights_at(std::span<const size_t> index, std::vector<float>& weights,
+                                std::array<int32_t, 3>& first) const {
+  size_t weight_count = 1;
+  for (size_t d = 0; d < count_; ++d) {
+    weight_count *= static_cast<size_t>(directions_[d].order);
+    first[d] = directions_[d].basis.first(index[d]);
+  }
+  weights.resize(weight_count);
+  if (count_ == 3) {
+    splines::tensor_weights_3d(directions_[0].basis.values(index[0]), directions_[1].basis.values(index[1]),
+                               directions_[2].basis.values(index[2]), weights);
+  } else {
+    splines::tensor_weights_2d(directions_[0].basis.values(index[0]), directions_[1].basis.values(index[1]), weights);
+  }
+}
+
+bool StageEvaluator::select(std::span<const size_t> index) {
+  if (!check(index)) return false;
+  weights_at(index, weights_, selected_first_);
+  return true;
+}
+
+void StageEvaluator::keep(std::span<const size_t> index, KeptPoint& point) const {
+  point.inside = true;
+  for (size_t d = 0; d < count_; ++d) point.inside = point.inside && directions_[d].basis.in_range(index[d]);
+  if (point.inside) weights_at(index, point.weights, point.first);
 }
 
 void StageEvaluator::contract_blocks(const StagedModel& staged, std::span<float> values) const {
   const Direction& x = directions_[0];
   const Direction& y = directions_[1];
-  const int32_t fx = x.basis.first(selected_[0]);
-  const int32_t fy = y.basis.first(selected_[1]);
+  const auto& first = selected_first_;
   if (count_ == 3) {
     const Direction& z = directions_[2];
-    splines::contract_blocks_3d(staged.block_major, staged.group2_blocks, x.ncoef, y.ncoef, fx, fy,
-                                z.basis.first(selected_[2]), x.order, y.order, z.order, weights_, values);
+    splines::contract_blocks_3d(staged.block_major, staged.group2_blocks, x.ncoef, y.ncoef, first[0], first[1],
+                                first[2], x.order, y.order, z.order, weights_, values);
   } else {
-    splines::contract_blocks_2d(staged.block_major, staged.group2_blocks, x.ncoef, fx, fy, x.order, y.order,
-                                weights_, values);
+    splines::contract_blocks_2d(staged.block_major, staged.group2_blocks, x.ncoef, first[0], first[1], x.order,
+                                y.order, weights_, values);
+  }
+}
+
+void StageEvaluator::contract_blocks_kept(const StagedModel& staged, std::span<const size_t> index, bool first_use,
+                                          std::span<float> values) {
+  if (!first_use) {
+    check(index);
+  } else if (select(index)) {
+    contract_blocks(staged, values);
+  } else {
+    std::fill(values.begin(), values.end(), 0.0f);
   }
 }
 
 float StageEvaluator::contract(std::span<const float> coef) const {
+  return contract_at(selected_first_, weights_, coef);
+}
+
+float StageEvaluator::contract_at(const std::array<int32_t, 3>& first, std::span<const float> weights,
+                                  std::span<const float> coef) const {
   const Direction& x = directions_[0];
   const Direction& y = directions_[1];
-  const int32_t fx = x.basis.first(selected_[0]);
-  const int32_t fy = y.basis.first(selected_[1]);
   if (count_ == 3) {
     const Direction& z = directions_[2];
-    return splines::contract_3d(coef, x.ncoef, y.ncoef, fx, fy, z.basis.first(selected_[2]), x.order, y.order,
-                                z.order, weights_);
+    return splines::contract_3d(coef, x.ncoef, y.ncoef, first[0], first[1], first[2], x.order, y.order, z.order,
+                                weights);
   }
-  return splines::contract_2d(coef, x.ncoef, fx, fy, x.order, y.order, weights_);
+  return splines::contract_2d(coef, x.ncoef, first[0], first[1], x.order, y.order, weights);
 }
 
 }  // namespace jpcp::nn

@@ -58,12 +58,37 @@ class StageEvaluator {
   // evaluator's warning (first offending direction in X, Y, Z order) and
   // returns false: the stage value is zero.
   bool select(std::span<const size_t> index);
+  // The range check and warning of select() alone, for a point whose
+  // weights are not needed again.
+  bool check(std::span<const size_t> index) const;
+
+  // A point's weights kept for many contractions: the group-2 point of the
+  // evaluators repeats for every group-1 point.
+  struct KeptPoint {
+    bool inside = false;
+    std::array<int32_t, 3> first{};  // first active coefficient per direction
+    std::vector<float> weights;
+  };
+  // Fills `point` (no warning: check() or select() reports).
+  void keep(std::span<const size_t> index, KeptPoint& point) const;
 
   // Stage 1 after a successful select: values[b] for every block b.
   void contract_blocks(const StagedModel& staged, std::span<float> values) const;
+  // Stage 1 at a point whose values are kept for later uses: the first use
+  // selects and contracts (zeros outside the knot ranges); a later one only
+  // repeats the warning of a point outside them.
+  void contract_blocks_kept(const StagedModel& staged, std::span<const size_t> index, bool first_use,
+                            std::span<float> values);
   // Stage 2 after a successful select: the spline with coefficients `coef`
   // (the leading prod(ncoef) of the stage's dimensions are used).
   float contract(std::span<const float> coef) const;
+  // Stage 2 at a kept point (made from `index`): its value, or 0 with the
+  // warning of select() when the point lies outside the knot ranges.
+  float contract(const KeptPoint& point, std::span<const size_t> index, std::span<const float> coef) const {
+    if (point.inside) return contract_at(point.first, point.weights, coef);
+    check(index);
+    return 0.0f;
+  }
 
   size_t directions() const { return count_; }
   // Coefficients the stage's own dimensions span (prod of their ncoef).
@@ -79,9 +104,14 @@ class StageEvaluator {
     std::span<const float> coordinates;
     splines::BasisTable basis;
   };
+  // The tensor weights and first coefficients of an inside point.
+  void weights_at(std::span<const size_t> index, std::vector<float>& weights, std::array<int32_t, 3>& first) const;
+  float contract_at(const std::array<int32_t, 3>& first, std::span<const float> weights,
+                    std::span<const float> coef) const;
+
   size_t count_ = 0;
   std::array<Direction, 3> directions_{};
-  std::array<size_t, 3> selected_{};
+  std::array<int32_t, 3> selected_first_{};
   std::vector<float> weights_;
 };
 

@@ -1,11 +1,13 @@
 #include "common/platform/paths.h"
 
+#include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <system_error>
 
 #include "common/platform/result_guard.h"
@@ -105,12 +107,29 @@ std::optional<std::string> find_input_file(std::string_view path) {
 std::optional<std::string> read_input_file(std::string_view path) {
   const auto found = find_input_file(path);
   if (!found) return std::nullopt;
-  std::ifstream in(*found, std::ios::binary);
+  std::ifstream in(*found, std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
-  std::ostringstream contents;
-  contents << in.rdbuf();
+  // Sized from the end position so that one read takes the whole file (the
+  // model files run to hundreds of kilobytes); the one byte more, and the
+  // loop, take whatever a file still being written has gained since.
+  const auto size = static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0));
+  in.seekg(0);
+  std::string contents;
+  // A power-of-two capacity: the buffers of the model files read one after
+  // the other (dozens of some 300 KB in a run) then come and go in the same
+  // few sizes, and the allocator reuses their pages instead of handing them
+  // back to the system and faulting fresh ones in for the next file.
+  contents.reserve(std::bit_ceil(size + 1));
+  size_t have = 0;
+  for (size_t want = size + 1;; want = have) {
+    contents.resize(have + want);
+    in.read(contents.data() + have, static_cast<std::streamsize>(want));
+    have += static_cast<size_t>(in.gcount());
+    if (static_cast<size_t>(in.gcount()) < want) break;
+  }
   if (in.bad()) return std::nullopt;
-  return contents.str();
+  contents.resize(have);
+  return contents;
 }
 
 bool create_output(std::ofstream& out, std::string_view path) {

@@ -277,7 +277,7 @@ std::string without_blanks(std::string_view field) {
 
 }  // namespace
 
-bool read_fixed_integer(std::string_view line, int first_column, int width, int32_t& value) {
+bool read_fixed_integer_general(std::string_view line, int first_column, int width, int32_t& value) {
   bool inner_blank = false;
   const std::string_view field = trimmed_field(line, first_column, width, inner_blank);
   if (field.empty()) {
@@ -287,7 +287,7 @@ bool read_fixed_integer(std::string_view line, int first_column, int width, int3
   return inner_blank ? parse_integer(without_blanks(field), value) : parse_integer(field, value);
 }
 
-bool read_fixed_real(std::string_view line, int first_column, int width, float& value) {
+bool read_fixed_real_general(std::string_view line, int first_column, int width, float& value) {
   bool inner_blank = false;
   const std::string_view field = trimmed_field(line, first_column, width, inner_blank);
   if (field.empty()) {

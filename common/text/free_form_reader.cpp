@@ -1,6 +1,7 @@
 #include "common/text/free_form_reader.h"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -282,15 +283,34 @@ bool parse_real_by_strtof(std::string_view text, size_t mantissa_end, float& val
   return true;
 }
 
-}  // namespace
-
-// Powers of ten that are exact floats (5^10 < 2^24).
-constexpr std::array<float, 11> exact_float_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                             1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-// Digits up to this value are an exact float.
-constexpr uint64_t exact_float_integer_limit = uint64_t{1} << 24;
 // Digits taken into the whole number: 19 fit in 64 bits.
 constexpr size_t max_whole_digits = 19;
+// Whole numbers below this are exact doubles; so are the powers of ten up to
+// 10^22 (5^22 < 2^53).
+constexpr uint64_t exact_double_integer_limit = uint64_t{1} << 53;
+constexpr std::array<double, 23> exact_double_powers_of_ten = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// digits / 10^fraction_digits as the nearest float, through the one correctly
+// rounded double quotient q of exact operands. Rounding q to float gives the
+// float nearest the decimal unless q lies exactly halfway between two floats
+// (a float midpoint is a double, so none can lie between q and the decimal):
+// then, and for operands beyond the exact ones, false (nothing set).
+bool decimal_by_double(uint64_t digits, size_t fraction_digits, float& value) {
+  if (digits >= exact_double_integer_limit || fraction_digits >= exact_double_powers_of_ten.size()) return false;
+  const double quotient = static_cast<double>(digits) / exact_double_powers_of_ten[fraction_digits];
+  // The quotient lies between 1e-22 and 2^53, well inside the normal floats:
+  // it is a float midpoint when its 29 significand bits below a float's 24
+  // are exactly one half.
+  constexpr uint64_t below_float = (uint64_t{1} << 29) - 1;
+  constexpr uint64_t half = uint64_t{1} << 28;
+  if (digits != 0 && (std::bit_cast<uint64_t>(quotient) & below_float) == half) return false;
+  value = static_cast<float>(quotient);
+  return true;
+}
+
+}  // namespace
 
 bool parse_real(std::string_view text, float& value) {
   // Accepted: [sign] digits [. [digits]] | [sign] . digits, then optionally an
@@ -314,13 +334,18 @@ bool parse_real(std::string_view text, float& value) {
   const size_t mantissa_digits = integer_digits + fraction_digits;
   if (mantissa_digits == 0) return false;
   if (p == end && mantissa_digits <= max_whole_digits && digits_value <= exact_float_integer_limit &&
-      fraction_digits < exact_float_powers_of_ten.size()) {
-    // Both the digits and the power of ten are exact floats, so the one
-    // correctly rounded division is the correctly rounded value: the float
-    // strtof gives (the common case of the input files).
-    const float magnitude = static_cast<float>(digits_value) / exact_float_powers_of_ten[fraction_digits];
+      fraction_digits <= max_exact_fraction_digits) {
+    // The common case of the input files.
+    const float magnitude = exact_decimal_value(static_cast<uint32_t>(digits_value), fraction_digits);
     value = negative ? -magnitude : magnitude;
     return true;
+  }
+  if (p == end && mantissa_digits <= max_whole_digits) {
+    float magnitude = 0.0f;
+    if (decimal_by_double(digits_value, fraction_digits, magnitude)) {
+      value = negative ? -magnitude : magnitude;
+      return true;
+    }
   }
   size_t i = static_cast<size_t>(p - text.data());
   const size_t mantissa_end = i;

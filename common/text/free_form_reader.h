@@ -21,6 +21,7 @@
 // Line ends may be LF or CRLF.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -104,5 +105,20 @@ bool parse_integer(std::string_view text, int32_t& value);
 // Parses a real in any of the list-directed forms; false when the text is not
 // one, or when it is not a finite single-precision value.
 bool parse_real(std::string_view text, float& value);
+
+// Whole numbers up to this value are exact floats.
+inline constexpr uint64_t exact_float_integer_limit = uint64_t{1} << 24;
+// Powers of ten that are exact floats (5^10 < 2^24).
+inline constexpr size_t max_exact_fraction_digits = 10;
+inline constexpr std::array<float, max_exact_fraction_digits + 1> exact_float_powers_of_ten = {
+    1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// The decimal digits / 10^fraction_digits, for digits <= exact_float_integer_limit
+// and fraction_digits <= max_exact_fraction_digits: both are then exact
+// floats, so their one correctly rounded quotient is the correctly rounded
+// value of the decimal, the float strtof gives. Checks nothing.
+inline float exact_decimal_value(uint32_t digits, size_t fraction_digits) {
+  return static_cast<float>(digits) / exact_float_powers_of_ten[fraction_digits];
+}
 
 }  // namespace jpcp::text

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <regex>
+#include <string>
 #include <vector>
 
 #include "common/nn/nn_eval_22.h"
@@ -143,6 +145,47 @@ TEST(NnEval33Kernel, ThreePassesInPassOuterMiddlePointOrder) {
   }
   EXPECT_EQ(reported, (std::vector<float>{5.0f, 6.0f, 7.0f}));
   EXPECT_EQ(progress, 7.0f);
+}
+
+// A group-1 point and a group-2 point outside their knot ranges: zeros, and
+// one warning each time the evaluation meets them, in pass, outer, middle,
+// point order (the group-1 point in every pass, though its values are kept).
+TEST(NnEval33Kernel, PointsOutsideTheKnotRangesWarnAtEveryUse) {
+  TempDir dir;
+  const std::string file = dir.write("m33.dat", linear_model(3, 3, nodes6, f6));
+  Inputs33 in;
+  in.x3[0] = 5.0f;   // beyond the last node 4 of dimension 3 (group 1, X)
+  in.x5[1] = 1.5f;   // beyond the last node 1 of dimension 5 (group 2, Y)
+  std::vector<float> out(3 * in.per_pass(), -1.0f);
+  float progress = 0.0f;
+  MessageCapture capture;
+  nn_eval_33_kernel(padded(file), in.J, in.I, in.Nb, in.x1, in.x2, in.x3, in.x4, in.x5, in.x6, out, progress, 3.0f,
+                    {});
+  std::vector<std::string> expected_points;
+  for (size_t t = 0; t < 3; ++t) {
+    for (size_t j = 0; j < 2; ++j) {
+      for (size_t i = 0; i < 3; ++i) {
+        const bool group1_outside = i == 0 && j == 0;
+        if (group1_outside) expected_points.push_back("XVEC(1) = 5.000000");
+        for (size_t b = 0; b < 2; ++b) {
+          if (b == 1) expected_points.push_back("YVEC(1) = 1.500000");
+          const float value = out[b + 2 * (i + 3 * (j + 2 * t))];
+          if (group1_outside || b == 1) {
+            EXPECT_EQ(value, 0.0f) << t << j << i << b;
+          } else {
+            EXPECT_NEAR(value, in.expected(t, j, i, b), exact) << t << j << i << b;
+          }
+        }
+      }
+    }
+  }
+  const std::string written = capture.written();
+  std::vector<std::string> warned_points;
+  const std::regex point(R"([XYZ]VEC\(1\) = [-0-9.]+)");
+  for (auto it = std::sregex_iterator(written.begin(), written.end(), point); it != std::sregex_iterator(); ++it) {
+    warned_points.push_back(it->str());
+  }
+  EXPECT_EQ(warned_points, expected_points) << written;
 }
 
 // Any order and random coefficients: the staged evaluation equals, bit for

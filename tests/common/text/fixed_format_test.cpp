@@ -1,5 +1,9 @@
 #include "common/text/fixed_format.h"
 
+#include <cstring>
+#include <random>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace jpcp::text {
@@ -117,6 +121,31 @@ TEST(FixedColumns, RejectsLetters) {
   EXPECT_FALSE(read_fixed_integer("20a1", 1, 4, i));
   EXPECT_FALSE(read_fixed_real("  ab.c", 1, 6, x));
   EXPECT_FALSE(read_fixed_integer(" 1.5", 1, 4, i));
+}
+
+// The inline reading of the usual field form against the general path, on
+// random fields (a line's end may cut them): the same acceptance and, bit for
+// bit, the same value.
+TEST(FixedColumns, UsualFormAgreesWithTheGeneralPath) {
+  std::mt19937_64 random(20261208);
+  const std::string alphabet = "   --+..0123456789012345678901234567890123456789e\t";
+  int failures = 0;
+  for (int n = 0; n < 100000 && failures < 10; ++n) {
+    std::string line(random() % 11, ' ');
+    for (char& c : line) c = alphabet[random() % alphabet.size()];
+    const int width = 1 + static_cast<int>(random() % 10);
+    float real = 0.0f, general_real = 0.0f;
+    int32_t integer = 0, general_integer = 0;
+    const bool real_ok = read_fixed_real(line, 1, width, real);
+    const bool integer_ok = read_fixed_integer(line, 1, width, integer);
+    if (real_ok != read_fixed_real_general(line, 1, width, general_real) ||
+        (real_ok && std::memcmp(&real, &general_real, sizeof real) != 0) ||
+        integer_ok != read_fixed_integer_general(line, 1, width, general_integer) ||
+        (integer_ok && integer != general_integer)) {
+      ++failures;
+      ADD_FAILURE() << "'" << line << "' width " << width;
+    }
+  }
 }
 
 }  // namespace

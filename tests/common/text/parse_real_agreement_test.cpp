@@ -67,7 +67,7 @@ std::string random_real_text(std::mt19937_64& random) {
   const std::string sign = std::string("  +-").substr(static_cast<size_t>(pick(4)), 1) == " " ? "" :
                            std::string(1, "+-"[pick(2)]);
   char buffer[96];
-  switch (pick(7)) {
+  switch (pick(8)) {
     case 0:  // an integer
       return sign + digits(random, 1 + pick(12));
     case 1:  // a decimal, digits on either side or both
@@ -82,6 +82,12 @@ std::string random_real_text(std::mt19937_64& random) {
       std::memcpy(&f, &bits, sizeof f);
       const double midpoint = (static_cast<double>(f) + static_cast<double>(std::nextafter(f, 1e30f))) / 2;
       std::snprintf(buffer, sizeof buffer, "%.80g", midpoint);
+      return sign + buffer;
+    }
+    case 6: {  // a tie between floats to 15-19 significant digits, without exponent when it fits
+      const double low = std::ldexp(1.0 + pick(1 << 23) / 8388608.0, pick(60) - 10);
+      const double midpoint = (low + static_cast<double>(std::nextafter(static_cast<float>(low), 1e30f))) / 2;
+      std::snprintf(buffer, sizeof buffer, "%.*g", 15 + pick(5), midpoint);
       return sign + buffer;
     }
     case 4:  // subnormals and the underflow to zero
