@@ -10,7 +10,7 @@
 #include <Eigen/Sparse>
 #include <Eigen/SparseCholesky>
 #if JPCP_SLAB_CHOLMOD
-#include <Eigen/CholmodSupport>
+#include <cholmod.h>
 #endif
 
 namespace jpcp::slab {
@@ -110,6 +110,127 @@ SparseMatrix plate_matrix(const SlabMesh& mesh, ElementCache& cache) {
   return k;
 }
 
+// Eigen's simplicial LDL': every change of the contact is factorised anew.
+class EigenFactor {
+ public:
+  void analyze(const SparseMatrix& k) { ldlt_.analyzePattern(k); }
+  bool factorize(const SparseMatrix& k) {
+    ldlt_.factorize(k);
+    return ldlt_.info() == Eigen::Success;
+  }
+  bool modify(const std::vector<std::pair<int, double>>&) { return false; }
+  void solve(const Vector& f, Vector& u) { u = ldlt_.solve(f); }
+
+ private:
+  Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower> ldlt_;
+};
+
+#if JPCP_SLAB_CHOLMOD
+// CHOLMOD's simplicial LDL' with a nested-dissection ordering. A change of
+// the contact changes the w diagonal of a few nodes: the factor is updated
+// (springs restored) and downdated (springs released) in place, at a cost
+// proportional to the number of nodes that changed (slab/README.md, "Sparse
+// solve and speed").
+class CholmodFactor {
+ public:
+  CholmodFactor() {
+    cholmod_start(&common_);
+    common_.supernodal = CHOLMOD_SIMPLICIAL;
+    common_.final_ll = 0;  // keep LDL', the form that is updated
+    common_.nmethods = 1;
+    common_.method[0].ordering = CHOLMOD_METIS;
+    common_.print = 0;
+  }
+  ~CholmodFactor() {
+    cholmod_free_factor(&factor_, &common_);
+    cholmod_finish(&common_);
+  }
+  CholmodFactor(const CholmodFactor&) = delete;
+  CholmodFactor& operator=(const CholmodFactor&) = delete;
+
+  void analyze(const SparseMatrix& k) {
+    cholmod_free_factor(&factor_, &common_);
+    cholmod_sparse a = view(k);
+    factor_ = cholmod_analyze(&a, &common_);
+    if (factor_ == nullptr) return;
+    const int* perm = static_cast<const int*>(factor_->Perm);
+    row_of_dof_.resize(factor_->n);
+    for (size_t i = 0; i < factor_->n; ++i) row_of_dof_[static_cast<size_t>(perm[i])] = static_cast<int>(i);
+  }
+  bool factorize(const SparseMatrix& k) {
+    if (factor_ == nullptr) return false;
+    cholmod_sparse a = view(k);
+    return cholmod_factorize(&a, factor_, &common_) && common_.status == CHOLMOD_OK;
+  }
+  // Adds delta to the diagonal of each dof listed; false when the factor
+  // could not be modified (it must then be factorised anew).
+  bool modify(const std::vector<std::pair<int, double>>& changes) {
+    if (factor_ == nullptr) return false;
+    for (const bool update : {true, false}) {
+      // One column sqrt|delta| e_i per dof, rows in the factor's ordering.
+      std::vector<std::pair<int, double>> columns;
+      for (const auto& [dof, delta] : changes)
+        if (delta != 0.0 && (delta > 0.0) == update)
+          columns.emplace_back(row_of_dof_[static_cast<size_t>(dof)], std::sqrt(std::abs(delta)));
+      if (columns.empty()) continue;
+      const size_t m = columns.size();
+      cholmod_sparse* c = cholmod_allocate_sparse(factor_->n, m, m, 1, 1, 0, CHOLMOD_REAL, &common_);
+      if (c == nullptr) return false;
+      auto* p = static_cast<int*>(c->p);
+      auto* i = static_cast<int*>(c->i);
+      auto* x = static_cast<double*>(c->x);
+      for (size_t j = 0; j < m; ++j) {
+        p[j] = static_cast<int>(j);
+        i[j] = columns[j].first;
+        x[j] = columns[j].second;
+      }
+      p[m] = static_cast<int>(m);
+      const int ok = cholmod_updown(update, c, factor_, &common_);
+      cholmod_free_sparse(&c, &common_);
+      if (!ok || common_.status != CHOLMOD_OK) return false;
+    }
+    return true;
+  }
+  void solve(const Vector& f, Vector& u) {
+    cholmod_dense b{};
+    b.nrow = b.d = b.nzmax = static_cast<size_t>(f.size());
+    b.ncol = 1;
+    b.x = const_cast<double*>(f.data());  // read only
+    b.xtype = CHOLMOD_REAL;
+    b.dtype = CHOLMOD_DOUBLE;
+    cholmod_dense* x = cholmod_solve(CHOLMOD_A, factor_, &b, &common_);
+    if (x == nullptr) {
+      u = Vector::Constant(f.size(), std::nan(""));
+      return;
+    }
+    u = Eigen::Map<const Vector>(static_cast<const double*>(x->x), f.size());
+    cholmod_free_dense(&x, &common_);
+  }
+
+ private:
+  // The stored lower triangle of k as CHOLMOD reads it, without a copy.
+  static cholmod_sparse view(const SparseMatrix& k) {
+    cholmod_sparse a{};
+    a.nrow = static_cast<size_t>(k.rows());
+    a.ncol = static_cast<size_t>(k.cols());
+    a.nzmax = static_cast<size_t>(k.nonZeros());
+    a.p = const_cast<int*>(k.outerIndexPtr());
+    a.i = const_cast<int*>(k.innerIndexPtr());
+    a.x = const_cast<double*>(k.valuePtr());
+    a.stype = -1;
+    a.itype = CHOLMOD_INT;
+    a.xtype = CHOLMOD_REAL;
+    a.dtype = CHOLMOD_DOUBLE;
+    a.sorted = 1;
+    a.packed = 1;
+    return a;
+  }
+  cholmod_common common_{};
+  cholmod_factor* factor_ = nullptr;
+  std::vector<int> row_of_dof_;
+};
+#endif
+
 template <class Factorization>
 void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Vector& f) {
   const SlabMesh& mesh = s.mesh;
@@ -138,7 +259,7 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
   const int* in = k.innerIndexPtr();
   if (outer.size() != static_cast<size_t>(k.outerSize() + 1) || !std::equal(outer.begin(), outer.end(), o) ||
       inner.size() != static_cast<size_t>(k.nonZeros()) || !std::equal(inner.begin(), inner.end(), in)) {
-    solver.analyzePattern(k);
+    solver.analyze(k);
     outer.assign(o, o + k.outerSize() + 1);
     inner.assign(in, in + k.nonZeros());
     last_contact.clear();
@@ -152,19 +273,38 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
   r = ContactReport{};
   r.nodes_total = nodes;
   Vector u;
+  std::vector<uint8_t> factored;                // contact of the matrix the factor holds
+  std::vector<std::pair<int, double>> changes;  // dof, change of its diagonal
   const int limit = c.tensionless ? std::max(1, c.max_contact_iterations) : 1;
   for (;;) {
+    changes.clear();
     for (int32_t n = 0; n < nodes; ++n) {
-      const double spring = c.k_pci * mesh.node_area[static_cast<size_t>(n)];
-      k.valuePtr()[diagonal[static_cast<size_t>(n)]] =
-          plate_part[static_cast<size_t>(n)] + (s.contact[static_cast<size_t>(n)] ? spring : released_spring_fraction * spring);
+      const auto i = static_cast<size_t>(n);
+      const double spring = c.k_pci * mesh.node_area[i];
+      double& value = k.valuePtr()[diagonal[i]];
+      const double next = plate_part[i] + (s.contact[i] ? spring : released_spring_fraction * spring);
+      if (!factored.empty() && factored[i] != s.contact[i]) changes.emplace_back(3 * n, next - value);
+      value = next;
     }
-    solver.factorize(k);
-    if (solver.info() != Eigen::Success) {
-      r.stop_reason = "the stiffness matrix could not be factorised";
-      break;
+    // Modifying the factor costs about a factorisation when a third of the
+    // nodes change; beyond a quarter it is factorised anew.
+    bool modified = !factored.empty() && 4 * changes.size() <= static_cast<size_t>(nodes) && solver.modify(changes);
+    if (modified) {
+      solver.solve(f, u);
+      // The modified factor solves as exactly as a new one (relative residual
+      // some 1e-12 on the speed case); a residual far above that means the
+      // modification lost accuracy, and the matrix is factorised anew.
+      const double norm_f = f.norm();
+      modified = norm_f == 0.0 || (f - k.selfadjointView<Eigen::Lower>() * u).norm() <= 1e-9 * norm_f;
     }
-    u = solver.solve(f);
+    if (!modified) {
+      if (!solver.factorize(k)) {
+        r.stop_reason = "the stiffness matrix could not be factorised";
+        break;
+      }
+      solver.solve(f, u);
+    }
+    factored = s.contact;
     ++r.iterations;
     if (!c.tensionless) {
       r.converged = true;
@@ -233,9 +373,11 @@ bool backend_available(SparseBackend backend) {
 #endif
 }
 
-// Eigen's simplicial LDL' factorises the slab matrices faster here than
-// CHOLMOD's supernodal one (slab/README.md, "Sparse solve").
-SparseBackend default_backend() { return SparseBackend::eigen_ldlt; }
+// CHOLMOD where it is built (it modifies its factor between contact
+// iterations); Eigen otherwise (slab/README.md, "Sparse solve and speed").
+SparseBackend default_backend() {
+  return backend_available(SparseBackend::cholmod_ldlt) ? SparseBackend::cholmod_ldlt : SparseBackend::eigen_ldlt;
+}
 
 double radius_of_relative_stiffness(const SlabCase& c) {
   const double h = c.thickness_in;
@@ -265,14 +407,14 @@ SlabSolution solve_case(const SlabCase& c, SparseBackend backend) {
   SparseMatrix k = plate_matrix(s.mesh, cache);
   const Vector f = load_vector(c, s.mesh, cache, s.free_curvature);
 #if JPCP_SLAB_CHOLMOD
-  if (backend == SparseBackend::cholmod_supernodal) {
-    solve_contact<Eigen::CholmodSupernodalLLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+  if (backend == SparseBackend::cholmod_ldlt) {
+    solve_contact<CholmodFactor>(c, s, k, f);
   } else {
-    solve_contact<Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+    solve_contact<EigenFactor>(c, s, k, f);
   }
 #else
   (void)backend;
-  solve_contact<Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+  solve_contact<EigenFactor>(c, s, k, f);
 #endif
   average_moments(s, cache);
   return s;
