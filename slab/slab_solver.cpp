@@ -1,7 +1,6 @@
 #include "slab/slab_solver.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <map>
 #include <thread>
@@ -248,13 +247,15 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
   }
   // The ordering and symbolic factorisation depend only on the sparsity
   // pattern: a thread keeps them for the next case of the same mesh, and
-  // with them the contact it ended with. A tensionless case of the same mesh
-  // starts from that contact (the iteration ends in the same unique state
-  // from any start, in fewer solves from a near one); otherwise from full
-  // contact.
+  // with them the contact it ended with and its factor. A tensionless case
+  // of the same mesh starts from that contact (the iteration ends in the same
+  // unique state from any start, in fewer solves from a near one); otherwise
+  // from full contact. A factor that modifies (CHOLMOD) starts from the
+  // factor kept when the plate and joint values are the same.
   static thread_local Factorization solver;
   static thread_local std::vector<int> outer, inner;
   static thread_local std::vector<uint8_t> last_contact;
+  static thread_local std::vector<double> held;  // values of the matrix the factor holds
   const int* o = k.outerIndexPtr();
   const int* in = k.innerIndexPtr();
   if (outer.size() != static_cast<size_t>(k.outerSize() + 1) || !std::equal(outer.begin(), outer.end(), o) ||
@@ -263,6 +264,7 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
     outer.assign(o, o + k.outerSize() + 1);
     inner.assign(in, in + k.nonZeros());
     last_contact.clear();
+    held.clear();
   }
   if (c.tensionless && c.warm_start && last_contact.size() == static_cast<size_t>(nodes)) {
     s.contact = last_contact;
@@ -273,22 +275,26 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
   r = ContactReport{};
   r.nodes_total = nodes;
   Vector u;
-  std::vector<uint8_t> factored;                // contact of the matrix the factor holds
   std::vector<std::pair<int, double>> changes;  // dof, change of its diagonal
   const int limit = c.tensionless ? std::max(1, c.max_contact_iterations) : 1;
   for (;;) {
+    double* values = k.valuePtr();
     changes.clear();
     for (int32_t n = 0; n < nodes; ++n) {
       const auto i = static_cast<size_t>(n);
       const double spring = c.k_pci * mesh.node_area[i];
-      double& value = k.valuePtr()[diagonal[i]];
-      const double next = plate_part[i] + (s.contact[i] ? spring : released_spring_fraction * spring);
-      if (!factored.empty() && factored[i] != s.contact[i]) changes.emplace_back(3 * n, next - value);
-      value = next;
+      const auto pos = static_cast<size_t>(diagonal[i]);
+      values[pos] = plate_part[i] + (s.contact[i] ? spring : released_spring_fraction * spring);
+      if (!held.empty() && held[pos] != values[pos]) {
+        changes.emplace_back(3 * n, values[pos] - held[pos]);
+        held[pos] = values[pos];
+      }
     }
     // Modifying the factor costs about a factorisation when a third of the
-    // nodes change; beyond a quarter it is factorised anew.
-    bool modified = !factored.empty() && 4 * changes.size() <= static_cast<size_t>(nodes) && solver.modify(changes);
+    // nodes change; beyond a quarter it is factorised anew, as when any value
+    // but the w diagonals differs.
+    bool modified = !held.empty() && 4 * changes.size() <= static_cast<size_t>(nodes) &&
+                    std::equal(held.begin(), held.end(), values) && solver.modify(changes);
     if (modified) {
       solver.solve(f, u);
       // The modified factor solves as exactly as a new one (relative residual
@@ -298,13 +304,14 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
       modified = norm_f == 0.0 || (f - k.selfadjointView<Eigen::Lower>() * u).norm() <= 1e-9 * norm_f;
     }
     if (!modified) {
+      held.clear();
       if (!solver.factorize(k)) {
         r.stop_reason = "the stiffness matrix could not be factorised";
         break;
       }
+      held.assign(values, values + k.nonZeros());
       solver.solve(f, u);
     }
-    factored = s.contact;
     ++r.iterations;
     if (!c.tensionless) {
       r.converged = true;
@@ -467,9 +474,11 @@ std::vector<std::vector<PointResponse>> solve_cases(const std::vector<SlabCase>&
   std::vector<std::vector<PointResponse>> results(cases.size());
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(1, cases.size())));
-  std::atomic<size_t> next{0};
-  auto work = [&]() {
-    for (size_t i = next++; i < cases.size(); i = next++) {
+  // Thread t solves cases t, t + threads, ...: a thread's results depend (to
+  // round-off) on the factor it kept from its case before, so a fixed share
+  // makes every run with the same number of threads write the same bytes.
+  auto work = [&](unsigned t) {
+    for (size_t i = t; i < cases.size(); i += threads) {
       const SlabSolution s = solve_case(cases[i]);
       for (const ResponsePoint& p : cases[i].points) {
         PointResponse r;
@@ -485,8 +494,8 @@ std::vector<std::vector<PointResponse>> solve_cases(const std::vector<SlabCase>&
     }
   };
   std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, t);
+  work(0);
   for (std::thread& t : pool) t.join();
   return results;
 }
