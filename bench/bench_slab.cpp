@@ -43,7 +43,7 @@ void solve_one(benchmark::State& state, jpcp::slab::SparseBackend backend) {
   int iterations = 0;
   bool odd = false;
   for (auto _ : state) {
-    // A modulus that differs in the ninth digit from the case before: the
+    // A modulus that differs by one part in 1e9 from the case before: the
     // mesh's ordering is kept, but no factor of the same matrix is.
     odd = !odd;
     c.modulus_psi = odd ? 4e6 : 4e6 * (1 + 1e-9);
