@@ -1,6 +1,7 @@
 #include "slab/slab_solver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <thread>
@@ -233,6 +234,12 @@ class CholmodFactor {
 };
 #endif
 
+// Raised by solve_cases at the start of each block of cases. What a thread
+// kept from its case before (the contact and the factor's values) is dropped
+// then, so that a case's results depend only on the cases before it in its
+// block, whichever thread the block fell to and however many there are.
+thread_local unsigned block_generation = 0;
+
 template <class Factorization>
 void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Vector& f) {
   const SlabMesh& mesh = s.mesh;
@@ -266,6 +273,12 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
     solver.analyze(k);
     outer.assign(o, o + k.outerSize() + 1);
     inner.assign(in, in + k.nonZeros());
+    last_contact.clear();
+    held.clear();
+  }
+  static thread_local unsigned generation = 0;
+  if (generation != block_generation) {
+    generation = block_generation;
     last_contact.clear();
     held.clear();
   }
@@ -477,28 +490,33 @@ std::vector<std::vector<PointResponse>> solve_cases(const std::vector<SlabCase>&
   std::vector<std::vector<PointResponse>> results(cases.size());
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(1, cases.size())));
-  // Thread t solves cases t, t + threads, ...: a thread's results depend (to
-  // round-off) on the factor it kept from its case before, so a fixed share
-  // makes every run with the same number of threads write the same bytes.
-  auto work = [&](unsigned t) {
-    for (size_t i = t; i < cases.size(); i += threads) {
-      const SlabSolution s = solve_case(cases[i]);
-      for (const ResponsePoint& p : cases[i].points) {
-        PointResponse r;
-        if (!response_at(s, p.x_in, p.y_in, r)) {
-          r = PointResponse{};
-          r.x_in = p.x_in;
-          r.y_in = p.y_in;
-          r.deflection_in = r.stress_bottom_x_psi = r.stress_bottom_y_psi = std::nan("");
-          r.stress_top_x_psi = r.stress_top_y_psi = std::nan("");
+  // The threads take blocks of consecutive cases in turn; a thread starts
+  // each block afresh (block_generation), so every run writes the same bytes
+  // whatever the number of threads.
+  constexpr size_t block_cases = 32;
+  std::atomic<size_t> next_block{0};
+  auto work = [&] {
+    for (size_t begin; (begin = next_block.fetch_add(block_cases)) < cases.size();) {
+      ++block_generation;
+      for (size_t i = begin; i < std::min(cases.size(), begin + block_cases); ++i) {
+        const SlabSolution s = solve_case(cases[i]);
+        for (const ResponsePoint& p : cases[i].points) {
+          PointResponse r;
+          if (!response_at(s, p.x_in, p.y_in, r)) {
+            r = PointResponse{};
+            r.x_in = p.x_in;
+            r.y_in = p.y_in;
+            r.deflection_in = r.stress_bottom_x_psi = r.stress_bottom_y_psi = std::nan("");
+            r.stress_top_x_psi = r.stress_top_y_psi = std::nan("");
+          }
+          results[i].push_back(r);
         }
-        results[i].push_back(r);
       }
     }
   };
   std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work, t);
-  work(0);
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
   for (std::thread& t : pool) t.join();
   return results;
 }

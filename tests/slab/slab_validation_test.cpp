@@ -303,5 +303,31 @@ TEST(SlabSolverProperties, FactorisationsAgree) {
   }
 }
 
+// Cases of one mesh solved on one and on two threads give the same bytes:
+// what a thread keeps from case to case must not depend on how the cases
+// fell to the threads (40 cases: two blocks, the second one short).
+TEST(SlabSolverProperties, ManyCasesGiveTheSameResultsOnAnyNumberOfThreads) {
+  std::vector<SlabCase> cases;
+  for (int i = 0; i < 40; ++i) {
+    SlabCase sc = plain_case(120, 96, 12);
+    sc.tensionless = true;
+    sc.self_weight = true;
+    sc.warm_start = true;
+    sc.temperature_difference_F = -40 + 2 * i;
+    sc.loads = {{55, 0, 10, 10, 90}};
+    sc.points = {{60, 0}, {0, 0}};
+    cases.push_back(sc);
+  }
+  const auto one = solve_cases(cases, 1), two = solve_cases(cases, 2);
+  ASSERT_EQ(one.size(), cases.size());
+  ASSERT_EQ(two.size(), cases.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    for (size_t p = 0; p < one[i].size(); ++p) {
+      EXPECT_EQ(one[i][p].deflection_in, two[i][p].deflection_in) << i;
+      EXPECT_EQ(one[i][p].stress_bottom_x_psi, two[i][p].stress_bottom_x_psi) << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace jpcp::slab
