@@ -34,6 +34,9 @@ if(DPKG_SHLIBDEPS_EXECUTABLE)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+  if(JPCP_SLAB_USES_CHOLMOD)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libcholmod3")
+  endif()
 endif()
 
 # The .tar.gz unpacks into one folder named after the package.

@@ -10,7 +10,7 @@
 #include <Eigen/Sparse>
 #include <Eigen/SparseCholesky>
 #if JPCP_SLAB_CHOLMOD
-#include <Eigen/CholmodSupport>
+#include <cholmod.h>
 #endif
 
 namespace jpcp::slab {
@@ -110,6 +110,136 @@ SparseMatrix plate_matrix(const SlabMesh& mesh, ElementCache& cache) {
   return k;
 }
 
+// Eigen's simplicial LDL': every change of the contact is factorised anew.
+class EigenFactor {
+ public:
+  void analyze(const SparseMatrix& k) { ldlt_.analyzePattern(k); }
+  bool factorize(const SparseMatrix& k) {
+    ldlt_.factorize(k);
+    return ldlt_.info() == Eigen::Success;
+  }
+  bool modify(const std::vector<std::pair<int, double>>&) { return false; }
+  void solve(const Vector& f, Vector& u) { u = ldlt_.solve(f); }
+
+ private:
+  Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower> ldlt_;
+};
+
+#if JPCP_SLAB_CHOLMOD
+// CHOLMOD's simplicial LDL'. A change of the contact changes the w diagonal
+// of a few nodes: the factor is updated (springs restored) and downdated
+// (springs released) in place, at a cost proportional to the number of nodes
+// that changed (slab/README.md, "Sparse solve and speed").
+class CholmodFactor {
+ public:
+  CholmodFactor() {
+    cholmod_start(&common_);
+    common_.supernodal = CHOLMOD_SIMPLICIAL;
+    common_.final_ll = 0;  // keep LDL', the form that is updated
+    common_.nmethods = 1;
+    common_.print = 0;
+  }
+  ~CholmodFactor() {
+    cholmod_free_factor(&factor_, &common_);
+    cholmod_finish(&common_);
+  }
+  CholmodFactor(const CholmodFactor&) = delete;
+  CholmodFactor& operator=(const CholmodFactor&) = delete;
+
+  void analyze(const SparseMatrix& k) {
+    cholmod_free_factor(&factor_, &common_);
+    // Nested dissection gives shorter elimination paths, so cheaper updates
+    // (a third of AMD's time on the speed case), but its analysis costs
+    // three times AMD's: it pays on large meshes, not on the model grids'
+    // small ones (150-1700 nodes), which AMD solves faster.
+    common_.method[0].ordering = k.rows() > 6000 ? CHOLMOD_METIS : CHOLMOD_AMD;
+    cholmod_sparse a = view(k);
+    factor_ = cholmod_analyze(&a, &common_);
+    if (factor_ == nullptr) return;
+    const int* perm = static_cast<const int*>(factor_->Perm);
+    row_of_dof_.resize(factor_->n);
+    for (size_t i = 0; i < factor_->n; ++i) row_of_dof_[static_cast<size_t>(perm[i])] = static_cast<int>(i);
+  }
+  bool factorize(const SparseMatrix& k) {
+    if (factor_ == nullptr) return false;
+    cholmod_sparse a = view(k);
+    return cholmod_factorize(&a, factor_, &common_) && common_.status == CHOLMOD_OK;
+  }
+  // Adds delta to the diagonal of each dof listed; false when the factor
+  // could not be modified (it must then be factorised anew).
+  bool modify(const std::vector<std::pair<int, double>>& changes) {
+    if (factor_ == nullptr) return false;
+    for (const bool update : {true, false}) {
+      // One column sqrt|delta| e_i per dof, rows in the factor's ordering.
+      std::vector<std::pair<int, double>> columns;
+      for (const auto& [dof, delta] : changes)
+        if (delta != 0.0 && (delta > 0.0) == update)
+          columns.emplace_back(row_of_dof_[static_cast<size_t>(dof)], std::sqrt(std::abs(delta)));
+      if (columns.empty()) continue;
+      const size_t m = columns.size();
+      cholmod_sparse* c = cholmod_allocate_sparse(factor_->n, m, m, 1, 1, 0, CHOLMOD_REAL, &common_);
+      if (c == nullptr) return false;
+      auto* p = static_cast<int*>(c->p);
+      auto* i = static_cast<int*>(c->i);
+      auto* x = static_cast<double*>(c->x);
+      for (size_t j = 0; j < m; ++j) {
+        p[j] = static_cast<int>(j);
+        i[j] = columns[j].first;
+        x[j] = columns[j].second;
+      }
+      p[m] = static_cast<int>(m);
+      const int ok = cholmod_updown(update, c, factor_, &common_);
+      cholmod_free_sparse(&c, &common_);
+      if (!ok || common_.status != CHOLMOD_OK) return false;
+    }
+    return true;
+  }
+  void solve(const Vector& f, Vector& u) {
+    cholmod_dense b{};
+    b.nrow = b.d = b.nzmax = static_cast<size_t>(f.size());
+    b.ncol = 1;
+    b.x = const_cast<double*>(f.data());  // read only
+    b.xtype = CHOLMOD_REAL;
+    b.dtype = CHOLMOD_DOUBLE;
+    cholmod_dense* x = cholmod_solve(CHOLMOD_A, factor_, &b, &common_);
+    if (x == nullptr) {
+      u = Vector::Constant(f.size(), std::nan(""));
+      return;
+    }
+    u = Eigen::Map<const Vector>(static_cast<const double*>(x->x), f.size());
+    cholmod_free_dense(&x, &common_);
+  }
+
+ private:
+  // The stored lower triangle of k as CHOLMOD reads it, without a copy.
+  static cholmod_sparse view(const SparseMatrix& k) {
+    cholmod_sparse a{};
+    a.nrow = static_cast<size_t>(k.rows());
+    a.ncol = static_cast<size_t>(k.cols());
+    a.nzmax = static_cast<size_t>(k.nonZeros());
+    a.p = const_cast<int*>(k.outerIndexPtr());
+    a.i = const_cast<int*>(k.innerIndexPtr());
+    a.x = const_cast<double*>(k.valuePtr());
+    a.stype = -1;
+    a.itype = CHOLMOD_INT;
+    a.xtype = CHOLMOD_REAL;
+    a.dtype = CHOLMOD_DOUBLE;
+    a.sorted = 1;
+    a.packed = 1;
+    return a;
+  }
+  cholmod_common common_{};
+  cholmod_factor* factor_ = nullptr;
+  std::vector<int> row_of_dof_;
+};
+#endif
+
+// Raised by solve_cases at the start of each block of cases. What a thread
+// kept from its case before (the contact and the factor's values) is dropped
+// then, so that a case's results depend only on the cases before it in its
+// block, whichever thread the block fell to and however many there are.
+thread_local unsigned block_generation = 0;
+
 template <class Factorization>
 void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Vector& f) {
   const SlabMesh& mesh = s.mesh;
@@ -127,21 +257,30 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
   }
   // The ordering and symbolic factorisation depend only on the sparsity
   // pattern: a thread keeps them for the next case of the same mesh, and
-  // with them the contact it ended with. A tensionless case of the same mesh
-  // starts from that contact (the iteration ends in the same unique state
-  // from any start, in fewer solves from a near one); otherwise from full
-  // contact.
+  // with them the contact it ended with and its factor. A tensionless case
+  // of the same mesh starts from that contact (the iteration ends in the same
+  // unique state from any start, in fewer solves from a near one); otherwise
+  // from full contact. A factor that modifies (CHOLMOD) starts from the
+  // factor kept when the plate and joint values are the same.
   static thread_local Factorization solver;
   static thread_local std::vector<int> outer, inner;
   static thread_local std::vector<uint8_t> last_contact;
+  static thread_local std::vector<double> held;  // values of the matrix the factor holds
   const int* o = k.outerIndexPtr();
   const int* in = k.innerIndexPtr();
   if (outer.size() != static_cast<size_t>(k.outerSize() + 1) || !std::equal(outer.begin(), outer.end(), o) ||
       inner.size() != static_cast<size_t>(k.nonZeros()) || !std::equal(inner.begin(), inner.end(), in)) {
-    solver.analyzePattern(k);
+    solver.analyze(k);
     outer.assign(o, o + k.outerSize() + 1);
     inner.assign(in, in + k.nonZeros());
     last_contact.clear();
+    held.clear();
+  }
+  static thread_local unsigned generation = 0;
+  if (generation != block_generation) {
+    generation = block_generation;
+    last_contact.clear();
+    held.clear();
   }
   if (c.tensionless && c.warm_start && last_contact.size() == static_cast<size_t>(nodes)) {
     s.contact = last_contact;
@@ -152,19 +291,43 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
   r = ContactReport{};
   r.nodes_total = nodes;
   Vector u;
+  std::vector<std::pair<int, double>> changes;  // dof, change of its diagonal
   const int limit = c.tensionless ? std::max(1, c.max_contact_iterations) : 1;
   for (;;) {
+    double* values = k.valuePtr();
+    changes.clear();
     for (int32_t n = 0; n < nodes; ++n) {
-      const double spring = c.k_pci * mesh.node_area[static_cast<size_t>(n)];
-      k.valuePtr()[diagonal[static_cast<size_t>(n)]] =
-          plate_part[static_cast<size_t>(n)] + (s.contact[static_cast<size_t>(n)] ? spring : released_spring_fraction * spring);
+      const auto i = static_cast<size_t>(n);
+      const double spring = c.k_pci * mesh.node_area[i];
+      const auto pos = static_cast<size_t>(diagonal[i]);
+      values[pos] = plate_part[i] + (s.contact[i] ? spring : released_spring_fraction * spring);
+      if (!held.empty() && held[pos] != values[pos]) {
+        changes.emplace_back(3 * n, values[pos] - held[pos]);
+        held[pos] = values[pos];
+      }
     }
-    solver.factorize(k);
-    if (solver.info() != Eigen::Success) {
-      r.stop_reason = "the stiffness matrix could not be factorised";
-      break;
+    // Modifying the factor costs about a factorisation when a third of the
+    // nodes change; beyond a quarter it is factorised anew, as when any value
+    // but the w diagonals differs.
+    bool modified = !held.empty() && 4 * changes.size() <= static_cast<size_t>(nodes) &&
+                    std::equal(held.begin(), held.end(), values) && solver.modify(changes);
+    if (modified) {
+      solver.solve(f, u);
+      // The modified factor solves as exactly as a new one (relative residual
+      // some 1e-12 on the speed case); a residual far above that means the
+      // modification lost accuracy, and the matrix is factorised anew.
+      const double norm_f = f.norm();
+      modified = norm_f == 0.0 || (f - k.selfadjointView<Eigen::Lower>() * u).norm() <= 1e-9 * norm_f;
     }
-    u = solver.solve(f);
+    if (!modified) {
+      held.clear();
+      if (!solver.factorize(k)) {
+        r.stop_reason = "the stiffness matrix could not be factorised";
+        break;
+      }
+      held.assign(values, values + k.nonZeros());
+      solver.solve(f, u);
+    }
     ++r.iterations;
     if (!c.tensionless) {
       r.converged = true;
@@ -233,9 +396,11 @@ bool backend_available(SparseBackend backend) {
 #endif
 }
 
-// Eigen's simplicial LDL' factorises the slab matrices faster here than
-// CHOLMOD's supernodal one (slab/README.md, "Sparse solve").
-SparseBackend default_backend() { return SparseBackend::eigen_ldlt; }
+// CHOLMOD where it is built (it modifies its factor between contact
+// iterations); Eigen otherwise (slab/README.md, "Sparse solve and speed").
+SparseBackend default_backend() {
+  return backend_available(SparseBackend::cholmod_ldlt) ? SparseBackend::cholmod_ldlt : SparseBackend::eigen_ldlt;
+}
 
 double radius_of_relative_stiffness(const SlabCase& c) {
   const double h = c.thickness_in;
@@ -265,14 +430,14 @@ SlabSolution solve_case(const SlabCase& c, SparseBackend backend) {
   SparseMatrix k = plate_matrix(s.mesh, cache);
   const Vector f = load_vector(c, s.mesh, cache, s.free_curvature);
 #if JPCP_SLAB_CHOLMOD
-  if (backend == SparseBackend::cholmod_supernodal) {
-    solve_contact<Eigen::CholmodSupernodalLLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+  if (backend == SparseBackend::cholmod_ldlt) {
+    solve_contact<CholmodFactor>(c, s, k, f);
   } else {
-    solve_contact<Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+    solve_contact<EigenFactor>(c, s, k, f);
   }
 #else
   (void)backend;
-  solve_contact<Eigen::SimplicialLDLT<SparseMatrix, Eigen::Lower>>(c, s, k, f);
+  solve_contact<EigenFactor>(c, s, k, f);
 #endif
   average_moments(s, cache);
   return s;
@@ -325,20 +490,27 @@ std::vector<std::vector<PointResponse>> solve_cases(const std::vector<SlabCase>&
   std::vector<std::vector<PointResponse>> results(cases.size());
   if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
   threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(1, cases.size())));
-  std::atomic<size_t> next{0};
-  auto work = [&]() {
-    for (size_t i = next++; i < cases.size(); i = next++) {
-      const SlabSolution s = solve_case(cases[i]);
-      for (const ResponsePoint& p : cases[i].points) {
-        PointResponse r;
-        if (!response_at(s, p.x_in, p.y_in, r)) {
-          r = PointResponse{};
-          r.x_in = p.x_in;
-          r.y_in = p.y_in;
-          r.deflection_in = r.stress_bottom_x_psi = r.stress_bottom_y_psi = std::nan("");
-          r.stress_top_x_psi = r.stress_top_y_psi = std::nan("");
+  // The threads take blocks of consecutive cases in turn; a thread starts
+  // each block afresh (block_generation), so every run writes the same bytes
+  // whatever the number of threads.
+  constexpr size_t block_cases = 32;
+  std::atomic<size_t> next_block{0};
+  auto work = [&] {
+    for (size_t begin; (begin = next_block.fetch_add(block_cases)) < cases.size();) {
+      ++block_generation;
+      for (size_t i = begin; i < std::min(cases.size(), begin + block_cases); ++i) {
+        const SlabSolution s = solve_case(cases[i]);
+        for (const ResponsePoint& p : cases[i].points) {
+          PointResponse r;
+          if (!response_at(s, p.x_in, p.y_in, r)) {
+            r = PointResponse{};
+            r.x_in = p.x_in;
+            r.y_in = p.y_in;
+            r.deflection_in = r.stress_bottom_x_psi = r.stress_bottom_y_psi = std::nan("");
+            r.stress_top_x_psi = r.stress_top_y_psi = std::nan("");
+          }
+          results[i].push_back(r);
         }
-        results[i].push_back(r);
       }
     }
   };

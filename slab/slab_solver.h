@@ -21,8 +21,10 @@
 
 namespace jpcp::slab {
 
-// The sparse symmetric factorisation used by the solve.
-enum class SparseBackend { eigen_ldlt, cholmod_supernodal };
+// The sparse symmetric factorisation used by the solve: Eigen's (always
+// built; factorised anew at every contact iteration) or CHOLMOD's (when the
+// build found it; modified in place between contact iterations).
+enum class SparseBackend { eigen_ldlt, cholmod_ldlt };
 bool backend_available(SparseBackend backend);
 SparseBackend default_backend();
 

@@ -13,6 +13,7 @@ example_packages=(
   cmake g++ make
   python3-pandas python3-matplotlib # the example's HTML report
   libeigen3-dev nlohmann-json3-dev # slab solver: sparse algebra, case files
+  libsuitesparse-dev               # slab solver: CHOLMOD factorisation
 )
 tests_packages=(
   "${example_packages[@]}"
