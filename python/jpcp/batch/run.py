@@ -275,17 +275,17 @@ class Progress:
         self.bar.close()
 
 
-MAX_CASES_PER_JOB = 16
+MAX_CASES_PER_JOB = 32
 
 
 def cases_per_job(remaining: int, handed: int, slots: int) -> int:
     """Cases of the next worker job. A parallel job and a Python start cost
-    some 70 ms of CPU, a fifth of a short case, so cases share them: a third
-    of each slot's share of the cases not yet handed out (at most 16), so
-    that jobs shrink to single cases at the end and the slots finish
-    together; and at the start at most one more than handed out so far, so
-    that the engines start while the next cases are being prepared."""
-    guided = -(-remaining // (3 * max(1, slots)))
+    some 70 ms of CPU, a fifth of a short case, so cases share them: half of
+    each slot's share of the cases not yet handed out (at most 32), so that
+    jobs shrink to single cases at the end and the slots finish together;
+    and at the start at most one more than handed out so far, so that the
+    engines start while the next cases are being prepared."""
+    guided = -(-remaining // (2 * max(1, slots)))
     return max(1, min(MAX_CASES_PER_JOB, guided, handed + 1))
 
 
@@ -319,7 +319,7 @@ def _raise_stopped(signum, frame):
 def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: dict[str, str]) -> int:
     """Runs the cases through GNU parallel; returns the number that failed.
 
-    Cases are prepared here and handed to parallel one by one as they are
+    Cases are prepared here and handed to parallel in jobs as they are
     ready, so the engines start at once and preparation overlaps the runs.
     """
     if shutil.which("parallel") is None:
