@@ -4,12 +4,12 @@
     /usr/bin/python3 -S worker.py [--timeout SECONDS] --in CASES_FOLDER CASE...
     /usr/bin/python3 -S worker.py [--timeout SECONDS] --list FILE --task I --chunk K
 
-This file is started once per group of cases (GNU parallel) or once per chunk of
-cases (a Slurm array task), possibly on another host that sees the same files. It
-is run as a script, not through the package, and uses the standard library
-only: importing the package's table readers would cost more than a whole
-engine run of a short case. It is started with -S (no site module, no
-site-packages): that halves Python's start, which every parallel job pays.
+This file is started once per group of cases (GNU parallel) or once per
+chunk of cases (a Slurm array task), possibly on another host that sees the
+same files. It is run as a script, not through the package, and uses the
+standard library only: importing the package's table readers would cost more
+than a whole engine run of a short case. It is started with -S (no site
+module, no site-packages): that halves Python's start, which every job pays.
 
 A case folder holds ``plan.json`` (written when the case is prepared): the
 engine runs, each with its command line, its error file and the result files
