@@ -2,9 +2,13 @@
 # Throughput of `jpcp batch run` against the programs run one after the
 # other: a Latin-hypercube study of CASES (200) cases of a 20-year section,
 # each a jpcp_cracking and a jpcp_faulting run, through GNU parallel with
-# -j JOBS (2); the reference is the rate of the same kind of case folders
-# run in a plain loop, one program after the other in one shell (measured
-# before and after the study; the mean is used). The figure to watch is
+# -j JOBS (2); the reference is the single-process rate: LOOP_CASES (50)
+# of the study's own cases (its first rows: the Latin hypercube's rows come
+# in random order) run in a plain loop, one program after the other in one
+# shell, before and after the study; the pooled rate of the two loops is
+# used, and a warning says when they differ by more than 10 % (the machine
+# was not quiet). The study's time is that of the whole `jpcp batch run`:
+# preparation, runs, summary.csv and report.html. The figure to watch is
 #   efficiency = study rate / (JOBS x loop rate)
 # which is 1 when the runner costs nothing and the cores scale perfectly.
 # The CPU time per case (programs, runner, parallel, Python) of the study
@@ -17,7 +21,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 cases=${2:-200}
 jobs=${3:-2}
-loop_cases=${4:-20}
+loop_cases=${4:-50}
 for tool in jpcp_cracking jpcp_faulting jpcp_example jpcp_models; do
   [ -x "$build/$tool" ] || { echo "no $build/$tool: build the project first" >&2; exit 1; }
 done
@@ -45,8 +49,11 @@ timed() {
 rate() { awk -v n="$1" '{ printf "%.4f", n / $1 }' "$2"; }
 cpu() { awk -v n="$1" '{ printf "%.3f", ($2 + $3) / n }' "$2"; }
 
-# Case folders for the loop, prepared (and run once) by the runner itself.
-study "$work/loop.csv" "$loop_cases" 2
+study "$work/study.csv" "$cases" 1
+(( loop_cases <= cases )) || loop_cases=$cases
+# Case folders for the loop, prepared (and run once, which also warms the
+# file cache for what follows) by the runner itself.
+head -n $((loop_cases + 1)) "$work/study.csv" >"$work/loop.csv"
 "$python" -m jpcp batch run "$work/loop.csv" --out "$work/loop" --no-progress "${models[@]}" >/dev/null
 loop() {
   local folder
@@ -63,7 +70,6 @@ timed "$work/loop1.time" bash -c loop
 before=$(rate "$loop_cases" "$work/loop1.time")
 echo "plain loop, $loop_cases cases: $before cases/s, CPU $(cpu "$loop_cases" "$work/loop1.time") s per case"
 
-study "$work/study.csv" "$cases" 1
 timed "$work/study.time" "$python" -m jpcp batch run "$work/study.csv" --out "$work/run" -j "$jobs" --no-progress \
   "${models[@]}" >"$work/run.log" ||
   {
@@ -80,7 +86,9 @@ after=$(rate "$loop_cases" "$work/loop2.time")
 echo "plain loop again: $after cases/s, CPU $(cpu "$loop_cases" "$work/loop2.time") s per case;" \
   "load average after: $(load)"
 awk -v s="$study_rate" -v a="$before" -v b="$after" -v j="$jobs" 'BEGIN {
-  loop = (a + b) / 2
+  loop = 2 / (1 / a + 1 / b)  # both loops together: cases over their total time
+  if (a > 1.1 * b || b > 1.1 * a)
+    print "warning: the two loops differ by more than 10 %: the machine was not quiet; run again"
   printf "efficiency: %.1f %% of %d x the loop rate (%.4f cases/s)\n", 100 * s / (j * loop), j, loop }'
 # The programs' own CPU time, from the status records; the rest of the
 # study's CPU time is the runner's (parallel, workers, preparation, summary

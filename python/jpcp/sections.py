@@ -9,7 +9,6 @@ section. A faulting folder is the source folder of its one section
 
 from __future__ import annotations
 
-import functools
 import os
 from dataclasses import dataclass, field
 from pathlib import Path
@@ -59,29 +58,38 @@ def is_faulting_folder(folder: Path) -> bool:
     return any((folder / m).exists() for m in FAULTING_MARKERS)
 
 
+# Section column of each file list read, by file identity: the case folders
+# of a batch run hold hard links of one base file list, read once for all.
+_LISTED: dict[tuple, tuple[str, ...]] = {}
+
+
+def _listed(file_list: Path, faulting: bool) -> tuple[str, ...]:
+    """The section column of a file list (FileList.txt or, with
+    ``faulting``, FaultFileList.txt); empty when it is missing or unreadable."""
+    try:
+        info = file_list.stat()
+    except OSError:
+        return ()
+    key = (faulting, info.st_dev, info.st_ino, info.st_size, info.st_mtime_ns)
+    if key not in _LISTED:
+        if len(_LISTED) >= 4096:
+            _LISTED.clear()
+        reader = inputs.read_fault_file_list if faulting else inputs.read_file_list
+        try:
+            _LISTED[key] = tuple(reader(file_list)["section"])
+        except (OSError, ValueError, KeyError):
+            _LISTED[key] = ()
+    return _LISTED[key]
+
+
 def listed_sections(source: Path) -> tuple[str, ...]:
     """Result names of the sections in a cracking source folder's FileList.txt."""
-    file_list = Path(source) / "FileList.txt"
-    if not file_list.exists():
-        return ()
-    stat = file_list.stat()
-    return _listed(str(file_list), stat.st_mtime_ns, stat.st_size)
-
-
-@functools.lru_cache(maxsize=4096)
-def _listed(file_list: str, _mtime: int, _size: int) -> tuple[str, ...]:
-    try:
-        return tuple(inputs.result_name(s) for s in inputs.read_file_list(file_list)["section"])
-    except (OSError, ValueError):
-        return ()
+    return tuple(inputs.result_name(s) for s in _listed(Path(source) / "FileList.txt", False))
 
 
 def faulting_name(folder: Path) -> str:
-    try:
-        section = inputs.read_fault_file_list(folder / "FaultFileList.txt")["section"][0]
-    except (OSError, ValueError, KeyError):
-        return folder.name
-    return folder.name if inputs.is_null(section) else section
+    sections = _listed(folder / "FaultFileList.txt", True)
+    return folder.name if not sections or inputs.is_null(sections[0]) else sections[0]
 
 
 def find_cracking_source(results_folder: Path, names=()) -> Path | None:

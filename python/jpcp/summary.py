@@ -73,17 +73,22 @@ def _statuses(rows: list[dict], errors: list[list[str]], refs: list[SectionRef])
         row.update(status="failed", message=lines[0])
 
 
-def summary(folders, numeric: bool = False) -> pd.DataFrame:
-    """The summary table of every section found in ``folders`` (and their
-    sub-folders). Numbers are kept as the text the files hold (no rounding
-    of our own); ``numeric=True`` converts them to floats (NaN when empty)."""
+def summary_rows(folders) -> list[dict]:
+    """The rows of ``summary`` as dictionaries of texts keyed by column."""
     if isinstance(folders, (str, Path)):
         folders = [folders]
     refs = find_sections(folders)
     rows, errors = zip(*[_row(ref) for ref in refs]) if refs else ((), ())
     rows = list(rows)
     _statuses(rows, list(errors), refs)
-    frame = pd.DataFrame(rows, columns=SUMMARY_COLUMNS)
+    return rows
+
+
+def summary(folders, numeric: bool = False) -> pd.DataFrame:
+    """The summary table of every section found in ``folders`` (and their
+    sub-folders). Numbers are kept as the text the files hold (no rounding
+    of our own); ``numeric=True`` converts them to floats (NaN when empty)."""
+    frame = pd.DataFrame(summary_rows(folders), columns=SUMMARY_COLUMNS)
     if numeric:
         for column in NUMERIC_COLUMNS:
             frame[column] = pd.to_numeric(frame[column], errors="coerce")

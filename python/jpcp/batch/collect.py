@@ -9,7 +9,7 @@ import pandas as pd
 from jpcp.batch import prepare
 from jpcp.batch.run import CaseState
 from jpcp.batch.study import PROGRAMS, Study
-from jpcp.summary import SUMMARY_COLUMNS, summary
+from jpcp.summary import SUMMARY_COLUMNS, summary_rows
 
 SUMMARY_FILE = "summary.csv"
 REPORT_FILE = "report.html"
@@ -38,7 +38,7 @@ def case_rows(run_dir: str, state: CaseState) -> list[dict]:
         results = os.path.join(folder, RESULT_FOLDERS[program])
         found = []
         if state.state != "pending" and os.path.isdir(results):
-            found = [r for r in summary([results]).to_dict("records") if r["kind"] == program]
+            found = [r for r in summary_rows(results) if r["kind"] == program]
         if not found:
             found = [dict.fromkeys(SUMMARY_COLUMNS, "") | {"kind": program, "status": "missing"}]
         for row in found:

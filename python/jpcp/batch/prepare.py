@@ -47,18 +47,13 @@ class CaseError(ValueError):
     """A case whose inputs cannot be prepared (reported, the others go on)."""
 
 
-def _general_names() -> set[str]:
-    return {f.name for f in inputs.GENERAL_FIELDS}
-
-
-def _faulting_names() -> set[str]:
-    return {f.name for f in inputs.FAULTING_FIELDS} | set(inputs.FaultingInput.ALIASES)
+# The section input each program's overrides change.
+SECTION_INPUTS = {"cracking": inputs.GeneralInput, "faulting": inputs.FaultingInput}
 
 
 def program_fields(program: str) -> set[str]:
     """Override names that apply to a program's inputs."""
-    names = _general_names() if program == "cracking" else _faulting_names()
-    return names | {TRAFFIC_SCALE}
+    return SECTION_INPUTS[program].accepted() | {TRAFFIC_SCALE}
 
 
 def known_field(name: str) -> bool:
@@ -252,8 +247,7 @@ def _prepare_inputs(run_dir: Path, program: str, case: Case, base: Path, target:
         template = _template(program, base)
     except CaseError as error:
         raise CaseError(f"case {case.name}: {error}") from None
-    names = _general_names() if program == "cracking" else _faulting_names()
-    overrides = _numbers(case, names)
+    overrides = _numbers(case, program_fields(program))
     scale = float(case.overrides.get(TRAFFIC_SCALE, "1"))
     target.mkdir(parents=True, exist_ok=True)
     for item in template.files:

@@ -9,10 +9,10 @@ import time
 
 import pandas as pd
 
-# The package report's page style, inline SVG and figure frame (grids,
-# constrained layout), so that both pages look alike.
-from jpcp.report import STYLE, _svg
-from jpcp.report.figures import _figure
+# The package report's page style, banner, inline SVG and figure frame
+# (grids, constrained layout), so that both pages look alike.
+from jpcp.report import DEMONSTRATION_BANNER, STYLE, svg
+from jpcp.report.figures import new_figure
 from jpcp.report.models import describe
 
 from jpcp.batch.run import CaseState
@@ -39,8 +39,6 @@ def _axis_label(column: str) -> str:
     for field in (*inputs.GENERAL_FIELDS, *inputs.FAULTING_FIELDS):
         if field.name == column and field.unit:
             return f"{column} ({field.unit})"
-    if column == "design_life":
-        return "design_life (years)"
     return column
 
 
@@ -56,7 +54,7 @@ def _figure_html(table: pd.DataFrame, column: str, program: str, number: int) ->
     if not keep.any():
         return None
     x, y = x[keep], y[keep]
-    figure, axes = _figure(height=3.2)
+    figure, axes = new_figure(height=3.2)
     axis = axes[0, 0]
     axis.scatter(x, y, s=14, alpha=0.6, color="tab:blue" if program == "cracking" else "tab:red", label="case")
     means = y.groupby(x).mean()
@@ -69,7 +67,7 @@ def _figure_html(table: pd.DataFrame, column: str, program: str, number: int) ->
         f"Figure {number}. {noun.capitalize()} at the end of the analysis against {column}, "
         f"for the {len(x)} {program} cases that ran without error."
     )
-    return f"<figure>{_svg(figure)}<figcaption>{html.escape(caption)}</figcaption></figure>"
+    return f"<figure>{svg(figure)}<figcaption>{html.escape(caption)}</figcaption></figure>"
 
 
 def _table(frame: pd.DataFrame) -> str:
@@ -93,10 +91,7 @@ def write_report(path: str, study: Study, table: pd.DataFrame, case_states: list
         f"<p class='meta'>Written {time.strftime('%Y-%m-%d %H:%M')} from the study {html.escape(study.path)}.</p>",
     ]
     if any(describe(folder).demonstration for folder in models if folder):
-        parts.append(
-            "<p class='banner' id='demonstration'>These results were computed with the demonstration models: "
-            "they are for demonstration and testing, not for design.</p>"
-        )
+        parts.append(DEMONSTRATION_BANNER)
     parts.append(
         f"<p>{len(case_states)} cases: {counts['ok']} finished without error, {counts['failed']} failed, "
         f"{counts['pending']} not finished.</p>"

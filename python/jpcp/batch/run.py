@@ -21,6 +21,9 @@ RUN_FILE = "run.json"
 STUDY_COPY = "study.csv"
 LOCK_FILE = ".lock"
 WORKER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "worker.py")
+# The worker uses the standard library only: -S spares it the site module,
+# which is half of Python's start.
+WORKER_COMMAND = [sys.executable, "-S", WORKER]
 PROGRAM_NAMES = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting"}
 
 
@@ -272,17 +275,26 @@ class Progress:
         self.bar.close()
 
 
-def cases_per_job(cases: int, slots: int) -> int:
-    """Cases handed to one worker: a Python start and a parallel job cost
-    about a tenth of a short case, so a few cases share them, while every
-    slot still gets some 20 jobs to balance the end of the run."""
-    return max(1, min(8, cases // (20 * max(1, slots))))
+MAX_CASES_PER_JOB = 32
 
 
-def parallel_command(run_dir: str, options: RunOptions, per_job: int = 1) -> list[str]:
+def cases_per_job(remaining: int, handed: int, slots: int) -> int:
+    """Cases of the next worker job. A parallel job and a Python start cost
+    some 70 ms of CPU, a fifth of a short case, so cases share them: half of
+    each slot's share of the cases not yet handed out (at most 32), so that
+    jobs shrink to single cases at the end and the slots finish together;
+    and at the start at most one more than handed out so far, so that the
+    engines start while the next cases are being prepared."""
+    guided = -(-remaining // (2 * max(1, slots)))
+    return max(1, min(MAX_CASES_PER_JOB, guided, handed + 1))
+
+
+def parallel_command(run_dir: str, options: RunOptions) -> list[str]:
     # --line-buffer: each case's line reaches the progress bar when it ends,
-    # not when its whole job does.
-    command = ["parallel", "--will-cite", "--quote", "--line-buffer", "-n", str(per_job)]
+    # not when its whole job does. Each input line is one job: the case
+    # names it holds, separated by spaces (names have none), become the
+    # worker's arguments.
+    command = ["parallel", "--will-cite", "--quote", "--line-buffer", "--colsep", " "]
     command += ["--joblog", os.path.join(run_dir, "parallel.log")]
     if options.jobs:
         command += ["-j", str(options.jobs)]
@@ -290,7 +302,7 @@ def parallel_command(run_dir: str, options: RunOptions, per_job: int = 1) -> lis
         # Remote hosts must see the run folder, the base sections, the
         # models and the programs under the same paths (a shared file system).
         command += ["--sshloginfile", options.sshloginfile]
-    command += [sys.executable, WORKER, "--in", os.path.join(os.path.abspath(run_dir), prepare.CASES_FOLDER)]
+    command += [*WORKER_COMMAND, "--in", os.path.join(os.path.abspath(run_dir), prepare.CASES_FOLDER)]
     if options.timeout:
         command += ["--timeout", str(options.timeout)]
     return command
@@ -307,7 +319,7 @@ def _raise_stopped(signum, frame):
 def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: dict[str, str]) -> int:
     """Runs the cases through GNU parallel; returns the number that failed.
 
-    Cases are prepared here and handed to parallel one by one as they are
+    Cases are prepared here and handed to parallel in jobs as they are
     ready, so the engines start at once and preparation overlaps the runs.
     """
     if shutil.which("parallel") is None:
@@ -315,7 +327,7 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
     progress = Progress(len(cases), options.progress)
     slots = options.jobs or os.cpu_count() or 1
     process = subprocess.Popen(
-        parallel_command(run_dir, options, cases_per_job(len(cases), slots)),
+        parallel_command(run_dir, options),
         stdin=subprocess.PIPE,
         stdout=subprocess.PIPE,
         text=True,
@@ -333,13 +345,19 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
     reader.start()
     previous = signal.signal(signal.SIGTERM, _raise_stopped)
     try:
-        for case in cases:
+        job, handed = [], 0
+        for number, case in enumerate(cases):
             record = prepare_or_fail(run_dir, case, options, programs)
             if record is not None:
                 progress.finished(record.get("status", "failed"))
-                continue
-            process.stdin.write(case.name + "\n")
-            process.stdin.flush()
+            else:
+                job.append(case.name)
+            unsent = len(cases) - number - 1 + len(job)
+            if job and (number == len(cases) - 1 or len(job) >= cases_per_job(unsent, handed, slots)):
+                process.stdin.write(" ".join(job) + "\n")
+                process.stdin.flush()
+                handed += len(job)
+                job = []
         process.stdin.close()
         status = process.wait()
         reader.join()

@@ -14,10 +14,9 @@ import os
 import shlex
 import shutil
 import subprocess
-import sys
 import time
 
-from jpcp.batch.run import WORKER, Progress, RunError, RunOptions
+from jpcp.batch.run import WORKER_COMMAND, Progress, RunError, RunOptions
 from jpcp.batch.worker import read_json, write_json
 
 JOBS_FILE = "jobs.json"
@@ -42,7 +41,7 @@ def _need(tool: str) -> str:
 
 
 def task_script(case_list: str, chunk: int, timeout: float | None) -> str:
-    worker = [sys.executable, WORKER] + (["--timeout", str(timeout)] if timeout else [])
+    worker = WORKER_COMMAND + (["--timeout", str(timeout)] if timeout else [])
     worker += ["--list", case_list, "--task", '"$SLURM_ARRAY_TASK_ID"', "--chunk", str(chunk)]
     quoted = " ".join(a if a.startswith('"$') else shlex.quote(a) for a in worker)
     return f"#!/bin/sh\n# One array task: up to {chunk} case(s) of {case_list}.\nexec {quoted}\n"

@@ -159,6 +159,11 @@ class _NamedInput:
     def names(self) -> list[str]:
         return [f.name for f in self.FIELDS]
 
+    @classmethod
+    def accepted(cls) -> set[str]:
+        """Every name that item access takes: the fields and the aliases."""
+        return {f.name for f in cls.FIELDS} | set(cls.ALIASES)
+
 
 def _stored(spec: Field, value):
     if spec.integer:

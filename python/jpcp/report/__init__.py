@@ -42,7 +42,15 @@ ul.messages li.warning { color: #850; }
 """
 
 
-def _svg(figure) -> str:
+# Shown at the top of a page whose results come from the demonstration models.
+DEMONSTRATION_BANNER = (
+    '<p class="banner" id="demonstration">These results were computed with the demonstration '
+    "models: they are for demonstration and testing, not for design.</p>"
+)
+
+
+def svg(figure) -> str:
+    """A matplotlib figure as inline SVG for an HTML page."""
     buffer = io.StringIO()
     figure.savefig(buffer, format="svg")
     text = buffer.getvalue()
@@ -132,7 +140,7 @@ def _section_html(section: Section, plots, model_folders: list[ModelFolder], fir
         parts.append("<p>None: the run reported no error.</p>")
     for number, plot in enumerate(plots, start=first_figure):
         parts.append(f'<figure id="figure-{number}" data-key="{plot.key}">')
-        parts.append(_svg(plot.figure))
+        parts.append(svg(plot.figure))
         parts.append(f"<figcaption><b>Figure {number}. {_escape(plot.title)}.</b> {_escape(plot.caption)}</figcaption>")
         parts.append("</figure>")
     parts.append("</section>")
@@ -177,10 +185,7 @@ def write_report(folders, output, png_dir=None, models=()) -> dict:
                 name = f"{section.kind}_{_file_part(section.name)}_{plot.key}.png"
                 plot.figure.savefig(png_dir / name, dpi=150)
         figure_number += len(plots)
-    banner = ""
-    if demonstration:
-        banner = ('<p class="banner" id="demonstration">These results were computed with the demonstration '
-                  "models: they are for demonstration and testing, not for design.</p>")
+    banner = DEMONSTRATION_BANNER if demonstration else ""
     generated = datetime.datetime.now().strftime("%Y-%m-%d %H:%M")
     page = f"""<!DOCTYPE html>
 <html lang="en">
@@ -221,4 +226,4 @@ def main(arguments: list[str]) -> int:
     return 0 if counts["sections"] else 1
 
 
-__all__ = ["write_report", "main"]
+__all__ = ["write_report", "main", "svg", "STYLE", "DEMONSTRATION_BANNER"]

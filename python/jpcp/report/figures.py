@@ -23,7 +23,9 @@ class Plot:
     figure: Figure
 
 
-def _figure(rows: int = 1, columns: int = 1, height: float = 3.6):
+def new_figure(rows: int = 1, columns: int = 1, height: float = 3.6):
+    """A figure of the reports' look (7.5 in wide, ``height`` in per row,
+    constrained layout, major and minor grids) and its axes, a 2-D array."""
     figure = Figure(figsize=(7.5, height * rows), layout="constrained")
     axes = figure.subplots(rows, columns, squeeze=False)
     for axis in axes.flat:
@@ -31,6 +33,13 @@ def _figure(rows: int = 1, columns: int = 1, height: float = 3.6):
         axis.grid(True, which="minor", color="0.92", linewidth=0.4)
         axis.minorticks_on()
     return figure, axes
+
+
+def _age_axis(axis, years: np.ndarray) -> None:
+    """The x axis of a figure over the analysis: pavement age from 0 to the
+    last month (at least one month)."""
+    axis.set_xlabel("Pavement age (years)")
+    axis.set_xlim(0, max(years.max(), 1 / 12))
 
 
 def cracking_transfer(damage: np.ndarray, c4: float, c5: float) -> np.ndarray:
@@ -47,7 +56,7 @@ def percent_cracked(section: Section) -> Plot | None:
     if table is None or table.empty:
         return None
     years = table["Age(mo)"].to_numpy(dtype=float) / 12.0
-    figure, axes = _figure()
+    figure, axes = new_figure()
     axis = axes[0, 0]
     axis.plot(years, table["%Crack"], color="black", linewidth=2, label="total (as written, %Crack)")
     note = ""
@@ -62,9 +71,8 @@ def percent_cracked(section: Section) -> Plot | None:
         )
     else:
         note = " The section's General input file was not found, so only the total is shown."
-    axis.set_xlabel("Pavement age (years)")
+    _age_axis(axis, years)
     axis.set_ylabel("Slabs cracked (%)")
-    axis.set_xlim(0, max(years.max(), 1 / 12))
     axis.set_ylim(bottom=0)
     axis.legend(loc="upper left")
     return Plot(
@@ -80,7 +88,7 @@ def damage(section: Section) -> Plot | None:
     if table is None or table.empty:
         return None
     years = table["Age(mo)"].to_numpy(dtype=float) / 12.0
-    figure, axes = _figure(height=4.2)
+    figure, axes = new_figure(height=4.2)
     axis = axes[0, 0]
     shown, zero = 0, []
     styles = {"BU": "-", "TD": "--"}
@@ -102,9 +110,8 @@ def damage(section: Section) -> Plot | None:
     else:
         axis.set_yscale("log")
         axis.legend(loc="lower right", ncol=3, fontsize="small")
-    axis.set_xlabel("Pavement age (years)")
+    _age_axis(axis, years)
     axis.set_ylabel("Cumulative fatigue damage (-)")
-    axis.set_xlim(0, max(years.max(), 1 / 12))
     zero_text = f" Components that stay zero are not drawn: {', '.join(zero)}." if zero else ""
     return Plot(
         "damage",
@@ -120,7 +127,7 @@ def cracking_materials(section: Section) -> Plot | None:
     if table is None or table.empty:
         return None
     years = table["Age(mo)"].to_numpy(dtype=float) / 12.0
-    figure, axes = _figure(2, 2, height=2.6)
+    figure, axes = new_figure(2, 2, height=2.6)
     panels = [
         ("MR(psi)", "Modulus of rupture (psi)"),
         ("Epcc(Mpsi)", "Concrete modulus E (Mpsi)"),
@@ -167,7 +174,7 @@ def gradients(section: Section, bonded: bool = False) -> Plot | None:
     distribution = section.gradients_bonded if bonded else section.gradients
     if distribution is None:
         return None
-    figure, axes = _figure(1, 2, height=4.2)
+    figure, axes = new_figure(1, 2, height=4.2)
     _heat_map(figure, axes[0, 0], distribution.day, "Daytime gradients")
     _heat_map(figure, axes[0, 1], distribution.night, "Night-time gradients")
     case = "bonded" if bonded else "unbonded"
@@ -185,7 +192,7 @@ def faulting(section: Section) -> Plot | None:
     if table is None or table.empty:
         return None
     years = table["month"].to_numpy(dtype=float) / 12.0
-    figure, axes = _figure()
+    figure, axes = new_figure()
     axis = axes[0, 0]
     axis.plot(years, table["faulting"], color="black", linewidth=2, label="mean joint faulting")
     limit = table.attrs.get("constants", {}).get("faultmax")
@@ -197,9 +204,8 @@ def faulting(section: Section) -> Plot | None:
             axis.axhline(limit, color="tab:red", linestyle=":", label=f"faultmax = {limit:.4f} in")
         else:
             note = f" The section's maximum faulting (faultmax, {limit:.4f} in) lies far above the curve."
-    axis.set_xlabel("Pavement age (years)")
+    _age_axis(axis, years)
     axis.set_ylabel("Faulting (in)")
-    axis.set_xlim(0, max(years.max(), 1 / 12))
     axis.set_ylim(bottom=0)
     axis.legend(loc="upper left")
     return Plot(
@@ -216,7 +222,7 @@ def joints(section: Section) -> Plot | None:
     if table is None or table.empty:
         return None
     years = table["month"].to_numpy(dtype=float) / 12.0
-    figure, axes = _figure(2, 1, height=2.9)
+    figure, axes = new_figure(2, 1, height=2.9)
     top, bottom = axes[0, 0], axes[1, 0]
     top.plot(years, table["lte"], color="black", linewidth=2, label="joint LTE")
     top.plot(years, table["lte_aggregate"], color="tab:orange", label="aggregate interlock")
@@ -228,8 +234,7 @@ def joints(section: Section) -> Plot | None:
     bottom.set_ylabel("Joint opening (in)")
     bottom.legend(loc="upper left", fontsize="small")
     for axis in (top, bottom):
-        axis.set_xlabel("Pavement age (years)")
-        axis.set_xlim(0, max(years.max(), 1 / 12))
+        _age_axis(axis, years)
     return Plot(
         "joints",
         "Joint load transfer and opening",
@@ -244,7 +249,7 @@ def faulting_materials(section: Section) -> Plot | None:
     if table is None or table.empty:
         return None
     years = table["month"].to_numpy(dtype=float) / 12.0
-    figure, axes = _figure(2, 2, height=2.6)
+    figure, axes = new_figure(2, 2, height=2.6)
     panels = [
         (table["e_pcc"] / 1e6, "Concrete modulus E (Mpsi)"),
         (table["humidity"], "Relative humidity (%)"),
@@ -267,7 +272,7 @@ def faulting_materials(section: Section) -> Plot | None:
 def calibration(section: Section) -> Plot | None:
     if not section.calibration:
         return None
-    figure, axes = _figure()
+    figure, axes = new_figure()
     axis = axes[0, 0]
     for file_name, table in section.calibration.items():
         for label, rows in table.groupby("Section", sort=False):

@@ -9,7 +9,7 @@ from pathlib import Path
 import pandas as pd
 
 from jpcp._text import ENCODING, field_value, split_fields
-from jpcp.results.tables import header_names, read_fixed_csv
+from jpcp.results.tables import header_names, read_fixed_csv, read_headed_table
 
 # <section>_Cracking.csv: columns exactly as the header names them.
 CRACKING_COLUMNS = {
@@ -109,12 +109,7 @@ def read_stress_results(path) -> pd.DataFrame:
 def read_stress_table(path) -> pd.DataFrame:
     """"_StressBot.csv" or "_StressTop.csv": columns as the header names
     them; the units (US customary or SI) are in the names."""
-    with open(path, encoding=ENCODING) as handle:
-        first = handle.readline()
-    if not first.strip():
-        return pd.DataFrame()
-    names = header_names(first)
-    return read_fixed_csv(path, 1, names, text_columns=(names[4],), integer_columns=(names[0], names[1]))
+    return read_headed_table(path)
 
 
 @dataclass

@@ -7,7 +7,7 @@ from pathlib import Path
 import pandas as pd
 
 from jpcp._text import ENCODING, field_value, split_fields
-from jpcp.results.tables import header_names, read_fixed_csv
+from jpcp.results.tables import header_names, read_fixed_csv, read_headed_table
 
 # "JPCP_faulting.csv": names for its 22 columns (the file's three heading
 # lines split each title over three rows).
@@ -86,9 +86,4 @@ def read_deflections(path) -> pd.DataFrame:
     """"_Deflection.csv": two rows per month (single, then tandem axle);
     columns as the header names them (US customary or SI). Empty when the
     response switch asked for no rows."""
-    with open(path, encoding=ENCODING) as handle:
-        first = handle.readline()
-    if not first.strip():
-        return pd.DataFrame()
-    names = header_names(first)
-    return read_fixed_csv(path, 1, names, text_columns=(names[4],), integer_columns=(names[0], names[1]))
+    return read_headed_table(path)

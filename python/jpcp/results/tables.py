@@ -45,6 +45,18 @@ def header_names(line: str) -> list[str]:
     return [name.strip() for name in line.split(",")]
 
 
+def read_headed_table(path) -> pd.DataFrame:
+    """A table whose header line names its columns (the units, US customary
+    or SI, are in the names): the first two columns are integers, the fifth
+    is text. Empty when the header line is blank."""
+    with open(path, encoding=ENCODING) as handle:
+        first = handle.readline()
+    if not first.strip():
+        return pd.DataFrame()
+    names = header_names(first)
+    return read_fixed_csv(path, 1, names, text_columns=(names[4],), integer_columns=(names[0], names[1]))
+
+
 def read_progress(path) -> float:
     """Progress.tmp: the latest progress value (percent; -1.0 after an
     error), NaN when the file is empty."""
