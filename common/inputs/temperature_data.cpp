@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "common/inputs/value_checks.h"
+#include "common/platform/huge_pages.h"
 #include "common/platform/paths.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
@@ -70,7 +71,10 @@ class TemperatureFileReader {
     // last temperature's column.
     std::error_code error;
     const auto bytes = std::filesystem::file_size(platform::find_input_file(path).value_or(std::string()), error);
-    if (!error) records_.reserve(std::min(policy.capacity, static_cast<size_t>(bytes / shortest_record_line) + 1));
+    if (!error) {
+      records_.reserve(std::min(policy.capacity, static_cast<size_t>(bytes / shortest_record_line) + 1));
+      platform::advise_huge_pages(records_.data(), records_.capacity() * sizeof(HourlyRecord));
+    }
   }
 
   bool read(std::vector<HourlyRecord>& records) {

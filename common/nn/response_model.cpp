@@ -32,7 +32,8 @@ bool read_ok(text::ReadStatus status, std::string& error) {
 
 bool parse_response_model(std::string_view contents, ResponseModel& model, std::string& error) {
   model = ResponseModel{};
-  text::FreeFormReader reader(contents);
+  // `contents` outlives the reader: no copy of the text.
+  auto reader = text::FreeFormReader::viewing(contents);
   if (!read_ok(reader.read_values(model.ig1, model.ig2), error)) return false;
   const int64_t total = static_cast<int64_t>(model.ig1) + static_cast<int64_t>(model.ig2);
   const size_t n = total > 0 ? static_cast<size_t>(total) : 0;

@@ -7,6 +7,7 @@
 
 #include "common/splines/bspline_basis.h"
 #include "common/splines/spline_messages.h"
+#include "common/splines/spline_values.h"
 
 namespace jpcp::splines {
 
@@ -128,8 +129,15 @@ PiecewiseCubic build_interpolant(std::vector<float> x, const std::vector<float>&
 
 }  // namespace
 
-void CSIEZ(int32_t NDATA, std::span<const float> XDATA, std::span<const float> FDATA, int32_t N,
-           std::span<const float> XVEC, std::span<float> VALUE) {
+namespace {
+
+// CSIEZ's work: the checks on the data, the interpolant and its values at
+// the queries. With `distinct_queries` the queries must be distinct (CSIEZ);
+// without, they may come in any order and repeat. A value depends on its
+// point only (its interval is found whatever the guess), so the order in
+// which the queries are taken does not change it.
+void evaluate_spline(int32_t NDATA, std::span<const float> XDATA, std::span<const float> FDATA, int32_t N,
+                     std::span<const float> XVEC, std::span<float> VALUE, bool distinct_queries) {
   if (NDATA < 2) {
     report_spline_error(ErrorKind::terminal, code_fewer_than_two, routine_CSIEZ, message::cubic_fewer_than_two, {{NDATA}});
     return;
@@ -155,7 +163,18 @@ void CSIEZ(int32_t NDATA, std::span<const float> XDATA, std::span<const float> F
       f[i] = f_data[data_order[i]];
     }
     const PiecewiseCubic cubic = build_interpolant(std::move(x), f);
-
+    int32_t interval = 0;
+    auto evaluate = [&](size_t q) {
+      const float xq = queries[q];
+      interval = hunt_interval(cubic.breaks, xq, interval);
+      const size_t i = static_cast<size_t>(interval);
+      const float d = xq - cubic.breaks[i];
+      VALUE[q] = cubic.c0[i] + d * (cubic.c1[i] + d * (cubic.c2[i] + d * cubic.c3[i]));
+    };
+    if (!distinct_queries) {
+      for (size_t q = 0; q < queries.size(); ++q) evaluate(q);
+      return;
+    }
     const std::vector<size_t> query_order = sorting_permutation(queries);
     if (const auto [first, second] = first_equal_pair(queries, query_order); first != 0) {
       report_spline_error(ErrorKind::fatal, code_query_not_distinct, routine_CSIEZ, message::not_strictly_increasing,
@@ -164,17 +183,23 @@ void CSIEZ(int32_t NDATA, std::span<const float> XDATA, std::span<const float> F
                            {"X", "XVEC"}});
       return;
     }
-    int32_t interval = 0;
-    for (const size_t q : query_order) {
-      const float xq = queries[q];
-      interval = hunt_interval(cubic.breaks, xq, interval);
-      const size_t i = static_cast<size_t>(interval);
-      const float d = xq - cubic.breaks[i];
-      VALUE[q] = cubic.c0[i] + d * (cubic.c1[i] + d * (cubic.c2[i] + d * cubic.c3[i]));
-    }
+    for (const size_t q : query_order) evaluate(q);
   } catch (const std::bad_alloc&) {
     report_spline_error(ErrorKind::terminal, code_storage, routine_CSIEZ, message::storage_cubic, {{NDATA, N}});
   }
+}
+
+}  // namespace
+
+void CSIEZ(int32_t NDATA, std::span<const float> XDATA, std::span<const float> FDATA, int32_t N,
+           std::span<const float> XVEC, std::span<float> VALUE) {
+  evaluate_spline(NDATA, XDATA, FDATA, N, XVEC, VALUE, true);
+}
+
+void cubic_spline_values(std::span<const float> x, std::span<const float> f, std::span<const float> points,
+                         std::span<float> values) {
+  if (points.empty()) return;
+  evaluate_spline(static_cast<int32_t>(x.size()), x, f, static_cast<int32_t>(points.size()), points, values, false);
 }
 
 }  // namespace jpcp::splines

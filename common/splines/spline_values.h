@@ -1,6 +1,7 @@
 // The not-a-knot cubic spline through a table, evaluated at points that may
 // repeat (the interpolant's value at a point does not depend on the other
-// points, so each distinct point is evaluated once).
+// points: each value is the one CSIEZ gives at that point). Defined beside
+// CSIEZ, whose interpolant it shares.
 #pragma once
 
 #include <span>

@@ -157,6 +157,13 @@ FreeFormReader::FreeFormReader(std::string_view contents) {
   is_open_ = true;
 }
 
+FreeFormReader FreeFormReader::viewing(std::string_view contents) {
+  FreeFormReader reader;
+  reader.lines_ = split_line_views(contents);
+  reader.is_open_ = true;
+  return reader;
+}
+
 void FreeFormReader::load(std::string contents) {
   contents_ = std::make_shared<const std::string>(std::move(contents));
   lines_ = split_line_views(*contents_);

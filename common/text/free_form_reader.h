@@ -48,6 +48,9 @@ class FreeFormReader {
   FreeFormReader() = default;
   // Reads from the given text (used by tests and in-memory hand-offs).
   explicit FreeFormReader(std::string_view contents);
+  // Reads from text that the caller keeps alive and unchanged for as long as
+  // the reader is used, without a copy (a model file of some 600 KB).
+  static FreeFormReader viewing(std::string_view contents);
 
   // Loads the whole file; false (and an empty reader) when it cannot be opened.
   // The file is never created.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "common/splines/spline_values.h"
 #include "tests/common/splines/spline_test_support.h"
 
 namespace jpcp::splines {
@@ -61,6 +62,17 @@ TEST(CSIEZ, DataOrderDoesNotMatterAndResultsFollowTheQueryOrder) {
   // Descending queries get their values in that same order.
   const std::vector<float> ascending = csiez(x, f, {-1.0f, 0.25f, 3.5f, 4.0f});
   EXPECT_EQ(sorted, (std::vector<float>{ascending[3], ascending[2], ascending[1], ascending[0]}));
+}
+
+// Points in any order and repeated (hourly gradients) get, bit for bit, the
+// value CSIEZ gives at each point alone.
+TEST(CSIEZ, RepeatedPointsInAnyOrderGetTheValueOfEachPointAlone) {
+  const std::vector<float> x = {0, 1, 2.5f, 3, 4.5f, 6};
+  const std::vector<float> f = {1, -1, 0.5f, 2, 0, 0.25f};
+  const std::vector<float> points = {3.75f, 0.5f, 6, 3.75f, -0.5f, 2.5f, 0.5f, 7, 1.0e-3f, 5.9f};
+  std::vector<float> values(points.size(), -999.0f);
+  cubic_spline_values(x, f, points, values);
+  for (size_t i = 0; i < points.size(); ++i) EXPECT_EQ(values[i], csiez(x, f, {points[i]})[0]) << points[i];
 }
 
 TEST(CSIEZ, DataAbscissasReturnTheirOrdinates) {
