@@ -359,6 +359,12 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
                 handed += len(job)
                 job = []
         process.stdin.close()
+        # While the engines run, the main process only waits: load what the
+        # report will need now rather than after the last case, when it
+        # would hold up the end of the run.
+        import jpcp.batch.report  # noqa: F401
+        import matplotlib.backends.backend_svg  # noqa: F401
+
         status = process.wait()
         reader.join()
     except (Stopped, KeyboardInterrupt, BrokenPipeError):
