@@ -231,8 +231,10 @@ TEST_F(CrackingRun, SectionNameWithAPathIsRejectedAndNothingLeavesTheResultsFold
     ASSERT_EQ(errors().size(), 1u);
     EXPECT_EQ(errors()[0].rfind(" Data error: FileList.txt -- section name ", 0), 0u) << errors()[0];
   }
-  for (const fs::path& file : files_under(outside)) {
-    EXPECT_EQ(file.filename().string().find("escaped"), std::string::npos) << file;
+  // "../" leads into the folder that holds the results folder. Other tests
+  // create and remove folders there meanwhile, so it is listed, not walked.
+  for (const fs::directory_entry& entry : fs::directory_iterator(outside)) {
+    EXPECT_EQ(entry.path().filename().string().find("escaped"), std::string::npos) << entry.path();
   }
   EXPECT_FALSE(fs::exists("/tmp/escaped_Cracking.csv"));
 }
