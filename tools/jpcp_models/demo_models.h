@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -286,8 +287,13 @@ inline bool write_cracking_demo(const std::filesystem::path& dir, std::string& e
   return write_text_file(dir / "NNinfo.txt", info, error);
 }
 
-inline std::string curl_grid_text() {
-  const std::vector<float> Ls = curl_grid_spacings(), ls = curl_grid_radii(), ps = curl_grid_phis();
+// defl0.csv: the three axis sizes, the axes (joint spacings, radii of
+// relative stiffness, curl parameters), then one row "L,l,phi,value" per
+// grid point, phi slowest and L fastest; value(index, L, l, phi) gives the
+// point's value, index counting the points in that order.
+inline std::string curl_grid_csv(const std::vector<float>& Ls, const std::vector<float>& ls,
+                                 const std::vector<float>& ps,
+                                 const std::function<double(size_t, float, float, float)>& value) {
   std::string text = std::to_string(Ls.size()) + " " + std::to_string(ls.size()) + " " + std::to_string(ps.size()) + "\n";
   char buffer[96];
   auto row = [&](const std::vector<float>& v) {
@@ -300,16 +306,22 @@ inline std::string curl_grid_text() {
   row(Ls);
   row(ls);
   row(ps);
+  size_t index = 0;
   for (float p : ps) {
     for (float l : ls) {
       for (float L : Ls) {
         std::snprintf(buffer, sizeof buffer, "%.8g,%.8g,%.8g,%.8g\n", static_cast<double>(L), static_cast<double>(l),
-                      static_cast<double>(p), demo::curl_grid_value(L, l, p));
+                      static_cast<double>(p), value(index++, L, l, p));
         text += buffer;
       }
     }
   }
   return text;
+}
+
+inline std::string curl_grid_text() {
+  return curl_grid_csv(curl_grid_spacings(), curl_grid_radii(), curl_grid_phis(),
+                       [](size_t, float L, float l, float p) { return demo::curl_grid_value(L, l, p); });
 }
 
 inline bool write_faulting_demo(const std::filesystem::path& dir, std::string& error) {

@@ -429,31 +429,9 @@ inline std::string fe_curl_grid_text(int points) {
     for (float l : ls)
       for (float L : Ls) cases.push_back(fe::curl_case(L, l, p));
   const std::vector<SlabResponses> responses = solve_distinct_cases(cases);
-  std::string text = std::to_string(Ls.size()) + " " + std::to_string(ls.size()) + " " + std::to_string(ps.size()) + "\n";
-  char buffer[96];
-  auto row = [&](const std::vector<float>& v) {
-    for (size_t i = 0; i < v.size(); ++i) {
-      std::snprintf(buffer, sizeof buffer, "%s%.8g", i ? "," : "", static_cast<double>(v[i]));
-      text += buffer;
-    }
-    text += "\n";
-  };
-  row(Ls);
-  row(ls);
-  row(ps);
-  size_t i = 0;
-  for (float p : ps) {
-    for (float l : ls) {
-      for (float L : Ls) {
-        const double w = fe::dimensionless_deflection(cases[i], responses[i][0].deflection_in);
-        ++i;
-        std::snprintf(buffer, sizeof buffer, "%.8g,%.8g,%.8g,%.8g\n", static_cast<double>(L), static_cast<double>(l),
-                      static_cast<double>(p), w);
-        text += buffer;
-      }
-    }
-  }
-  return text;
+  return curl_grid_csv(Ls, ls, ps, [&](size_t i, float, float, float) {
+    return fe::dimensionless_deflection(cases[i], responses[i][0].deflection_in);
+  });
 }
 
 inline bool write_faulting_fe(const std::filesystem::path& dir, int points, std::string& error) {
