@@ -11,8 +11,43 @@ files), ``jpcp.results`` (readers of the result files), ``jpcp.report``
 (the HTML report).
 """
 
-from jpcp import inputs, results
-from jpcp.sections import Section, SectionRef, find_sections, read_section
-from jpcp.summary import SUMMARY_COLUMNS, summary
+import importlib
+import sys
+import types
 
-__all__ = ["inputs", "results", "Section", "SectionRef", "find_sections", "read_section", "summary", "SUMMARY_COLUMNS"]
+# Imported on first use (see jpcp.inputs): ``python3 -m jpcp batch`` starts
+# its engines before pandas is loaded.
+_LOCATIONS = {
+    "inputs": ("jpcp.inputs", None),
+    "results": ("jpcp.results", None),
+    "Section": ("jpcp.sections", "Section"),
+    "SectionRef": ("jpcp.sections", "SectionRef"),
+    "find_sections": ("jpcp.sections", "find_sections"),
+    "read_section": ("jpcp.sections", "read_section"),
+    "summary": ("jpcp.summary", "summary"),
+    "SUMMARY_COLUMNS": ("jpcp.summary", "SUMMARY_COLUMNS"),
+}
+__all__ = list(_LOCATIONS)
+
+
+def __getattr__(name: str):
+    if name not in _LOCATIONS:
+        raise AttributeError(f"module {__name__!r} has no attribute {name!r}")
+    module, attribute = _LOCATIONS[name]
+    value = importlib.import_module(module)
+    if attribute is not None:
+        value = getattr(value, attribute)
+    globals()[name] = value
+    return value
+
+
+class _Package(types.ModuleType):
+    def __setattr__(self, name: str, value) -> None:
+        # ``jpcp.summary`` is the function; importing the submodule of the
+        # same name must not put the module in its place.
+        if name == "summary" and isinstance(value, types.ModuleType):
+            return
+        super().__setattr__(name, value)
+
+
+sys.modules[__name__].__class__ = _Package

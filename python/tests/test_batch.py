@@ -152,16 +152,17 @@ def test_worker_status_record(tmp_path, script, timeout, status, message):
 
 def test_worker_jobs_grow_then_shrink_to_single_cases():
     """Jobs share a worker start among cases, yet start small (the engines
-    begin at once) and end with single cases (the slots finish together)."""
+    begin at once) and, on several slots, end with single cases (the slots
+    finish together)."""
     from jpcp.batch.run import cases_per_job
 
-    for cases, slots in ((1, 2), (6, 1), (200, 2), (5000, 8)):
+    for cases, slots, most_jobs in ((1, 2, 1), (6, 1, 2), (200, 2, 10), (5000, 8, 110)):
         sizes, handed = [], 0
         while handed < cases:
             sizes.append(cases_per_job(cases - handed, handed, slots))
             handed += sizes[-1]
-        assert handed == cases and sizes[0] == 1 and sizes[-1] == 1
-        assert len(sizes) <= cases // 4 + 10  # not one job per case
+        assert handed == cases and sizes[0] <= 4 and len(sizes) <= most_jobs
+        assert slots == 1 or sizes[-1] == 1
 
 
 def test_local_run_merges_lists_broken_case_and_retries(sections, tmp_path):

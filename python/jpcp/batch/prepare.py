@@ -22,7 +22,6 @@ from __future__ import annotations
 import hashlib
 import os
 import shutil
-import tempfile
 from dataclasses import dataclass
 from functools import lru_cache
 from pathlib import Path
@@ -137,10 +136,10 @@ def _template_of(program: str, stamp: tuple, base_text: str) -> _Template:
     base = Path(base_text)
     file_list = Path(stamp[0])
     try:
-        table = inputs.read_file_list(file_list) if program == "cracking" else inputs.read_fault_file_list(file_list)
+        rows = inputs.file_list_rows(file_list) if program == "cracking" else inputs.fault_file_list_rows(file_list)
     except ValueError:
         raise CaseError(f"{file_list} does not hold a section block") from None
-    if table.empty:
+    if not rows:
         raise CaseError(f"{file_list} lists no section")
     keys = list(inputs.CRACKING_FILES if program == "cracking" else inputs.FAULTING_FILES)
     section_key = keys[0]
@@ -148,7 +147,6 @@ def _template_of(program: str, stamp: tuple, base_text: str) -> _Template:
     placed: dict[Path, _File] = {}
     entries: dict[Path, str] = {}
     rewritten = False
-    rows = table.to_dict("records")
     for row in rows:
         for key in keys:
             source = inputs.source_path(base, row[key])
@@ -177,14 +175,7 @@ def _template_of(program: str, stamp: tuple, base_text: str) -> _Template:
             # A NULL block ignores its file lines: name the section so that
             # the program reads the entries written here.
             rows[0]["section"] = "section"
-        folder = Path(tempfile.mkdtemp())
-        try:
-            written = folder / "list"
-            writer = inputs.write_file_list if program == "cracking" else inputs.write_fault_file_list
-            writer(type(table)(rows, columns=table.columns), written)
-            listing = written.read_text(encoding="latin-1")
-        finally:
-            shutil.rmtree(folder)
+        listing = inputs.file_list_text(rows) if program == "cracking" else inputs.fault_file_list_text(rows)
     response = inputs.source_path(base, RESPONSE_FILE)
     return _Template(
         files=list(placed.values()),

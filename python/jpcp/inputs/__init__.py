@@ -13,48 +13,65 @@ programs read (see ``GENERAL_FIELDS`` and ``FAULTING_FIELDS`` for units).
 Readers raise ``InputFileError`` for a file the programs would refuse.
 """
 
-from jpcp.inputs.fields import (
-    FAULTING_FIELDS,
-    FAULTING_LINES,
-    GENERAL_FIELDS,
-    FaultingInput,
-    Field,
-    GeneralInput,
-    InputFileError,
-    read_faulting_input,
-    read_general_input,
-    write_faulting_input,
-    write_general_input,
-)
-from jpcp.inputs.file_lists import (
-    CRACKING_FILES,
-    FAULTING_FILES,
-    is_null,
-    read_fault_file_list,
-    read_file_list,
-    result_name,
-    source_path,
-    write_fault_file_list,
-    write_file_list,
-)
-from jpcp.inputs.season import (
-    MONTHLY_COLUMNS,
-    PCC_COLUMNS,
-    FaultingSeasonPattern,
-    read_faulting_season_pattern,
-    read_pcc_modulus,
-    read_season_pattern,
-    write_faulting_season_pattern,
-    write_pcc_modulus,
-    write_season_pattern,
-)
-from jpcp.inputs.temperature import TEMPERATURE_COLUMNS, read_temperature_data, write_temperature_data
-from jpcp.inputs.traffic import (
-    CLASS_COUNT,
-    read_axle_spectra,
-    read_hourly_traffic,
-    write_axle_spectra,
-    write_hourly_traffic,
-)
+import importlib
 
-__all__ = [name for name in dir() if not name.startswith("_")]
+# Name -> submodule. A submodule is imported when one of its names is first
+# used: the table readers need pandas, which takes longer to import than a
+# short engine run, and the batch runner needs only the fields and file lists.
+_SUBMODULES = {
+    "fields": (
+        "FAULTING_FIELDS",
+        "FAULTING_LINES",
+        "GENERAL_FIELDS",
+        "FaultingInput",
+        "Field",
+        "GeneralInput",
+        "InputFileError",
+        "read_faulting_input",
+        "read_general_input",
+        "write_faulting_input",
+        "write_general_input",
+    ),
+    "file_lists": (
+        "CRACKING_FILES",
+        "FAULTING_FILES",
+        "fault_file_list_rows",
+        "fault_file_list_text",
+        "file_list_rows",
+        "file_list_text",
+        "is_null",
+        "read_fault_file_list",
+        "read_file_list",
+        "result_name",
+        "source_path",
+        "write_fault_file_list",
+        "write_file_list",
+    ),
+    "season": (
+        "MONTHLY_COLUMNS",
+        "PCC_COLUMNS",
+        "FaultingSeasonPattern",
+        "read_faulting_season_pattern",
+        "read_pcc_modulus",
+        "read_season_pattern",
+        "write_faulting_season_pattern",
+        "write_pcc_modulus",
+        "write_season_pattern",
+    ),
+    "temperature": ("TEMPERATURE_COLUMNS", "read_temperature_data", "write_temperature_data"),
+    "traffic": ("CLASS_COUNT", "read_axle_spectra", "read_hourly_traffic", "write_axle_spectra", "write_hourly_traffic"),
+}
+_MODULE_OF = {name: module for module, names in _SUBMODULES.items() for name in names}
+__all__ = sorted(_MODULE_OF)
+
+
+def __getattr__(name: str):
+    if name not in _MODULE_OF:
+        raise AttributeError(f"module {__name__!r} has no attribute {name!r}")
+    value = getattr(importlib.import_module(f"{__name__}.{_MODULE_OF[name]}"), name)
+    globals()[name] = value
+    return value
+
+
+def __dir__() -> list[str]:
+    return sorted(set(globals()) | set(__all__))

@@ -9,10 +9,12 @@ whose name begins with NULL has no file lines and uses the default names.
 from __future__ import annotations
 
 from pathlib import Path
-
-import pandas as pd
+from typing import TYPE_CHECKING
 
 from jpcp._text import FreeFormError, FreeFormReader, quote_text
+
+if TYPE_CHECKING:
+    import pandas as pd
 
 CRACKING_FILES = {
     "general_input": "GeneralInput.txt",
@@ -47,11 +49,11 @@ def result_name(section: str) -> str:
     return NULL_SECTION_NAME if is_null(section) else section
 
 
-def read_file_list(path) -> pd.DataFrame:
-    """One row per section block: ``section`` (as written, NULL kept) and
-    the nine file names (relative to the source folder; defaults for NULL
-    blocks). Reading stops, as the program does, at the end of the file or
-    at a truncated block."""
+def file_list_rows(path) -> list[dict[str, str]]:
+    """The section blocks of a FileList.txt as rows: ``section`` (as
+    written, NULL kept) and the nine file names (relative to the source
+    folder; defaults for NULL blocks). Reading stops, as the program does,
+    at the end of the file or at a truncated block."""
     reader = FreeFormReader.from_file(path)
     rows = []
     while True:
@@ -67,33 +69,60 @@ def read_file_list(path) -> pd.DataFrame:
         except FreeFormError:
             break
         rows.append({"section": section, **files})
-    return pd.DataFrame(rows, columns=["section", *CRACKING_FILES])
+    return rows
 
 
-def write_file_list(table: pd.DataFrame, path) -> None:
-    lines = []
-    for row in table.to_dict("records"):
-        lines.append(quote_text(row["section"]))
-        if not is_null(row["section"]):
-            lines += [quote_text(row[key]) for key in CRACKING_FILES]
-    Path(path).write_text("\n".join(lines) + "\n", encoding="latin-1")
-
-
-def read_fault_file_list(path) -> pd.DataFrame:
-    """The one block of FaultFileList.txt as a one-row table: ``section``
+def fault_file_list_rows(path) -> list[dict[str, str]]:
+    """The one block of a FaultFileList.txt as a one-row list: ``section``
     and the eight file names (defaults when the name begins with NULL)."""
     reader = FreeFormReader.from_file(path)
     section = reader.text()
     names = [reader.text() for _ in FAULTING_FILES]
     if is_null(section):
         names = list(FAULTING_FILES.values())
-    return pd.DataFrame([{"section": section, **dict(zip(FAULTING_FILES, names))}])
+    return [{"section": section, **dict(zip(FAULTING_FILES, names))}]
+
+
+def file_list_text(rows: list[dict[str, str]]) -> str:
+    """FileList.txt of section rows (a NULL block has no file lines)."""
+    lines = []
+    for row in rows:
+        lines.append(quote_text(row["section"]))
+        if not is_null(row["section"]):
+            lines += [quote_text(row[key]) for key in CRACKING_FILES]
+    return "\n".join(lines) + "\n"
+
+
+def fault_file_list_text(rows: list[dict[str, str]]) -> str:
+    """FaultFileList.txt of its one row."""
+    row = rows[0]
+    return "\n".join([quote_text(row["section"])] + [quote_text(row[key]) for key in FAULTING_FILES]) + "\n"
+
+
+# The table forms below import pandas when called: the batch runner uses
+# the rows above and starts its engines without waiting for pandas.
+
+
+def read_file_list(path) -> pd.DataFrame:
+    """``file_list_rows`` as a table, one row per section block."""
+    import pandas as pd
+
+    return pd.DataFrame(file_list_rows(path), columns=["section", *CRACKING_FILES])
+
+
+def write_file_list(table: pd.DataFrame, path) -> None:
+    Path(path).write_text(file_list_text(table.to_dict("records")), encoding="latin-1")
+
+
+def read_fault_file_list(path) -> pd.DataFrame:
+    """``fault_file_list_rows`` as a one-row table."""
+    import pandas as pd
+
+    return pd.DataFrame(fault_file_list_rows(path))
 
 
 def write_fault_file_list(table: pd.DataFrame, path) -> None:
-    row = table.to_dict("records")[0]
-    lines = [quote_text(row["section"])] + [quote_text(row[key]) for key in FAULTING_FILES]
-    Path(path).write_text("\n".join(lines) + "\n", encoding="latin-1")
+    Path(path).write_text(fault_file_list_text(table.to_dict("records")), encoding="latin-1")
 
 
 def source_path(folder, name: str) -> Path:
