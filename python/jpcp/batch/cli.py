@@ -131,12 +131,13 @@ def _run(options) -> int:
         skipped = len(study.cases) - len(selected)
         what = "failed cases to run again" if settings.retry_failed else "cases to run"
         print(f"{len(study.cases)} cases: {len(selected)} {what}, {skipped} kept from earlier runs", flush=True)
+        rows = None
         if options.engine == "local":
             if selected:
-                runner.run_local(run_dir, selected, settings, programs)
+                rows = runner.run_local(run_dir, selected, settings, programs)
         else:
             return _submit(run_dir, study, selected, settings, programs)
-    return _collect(run_dir, study, settings.models)
+    return _collect(run_dir, study, settings.models, rows)
 
 
 def _submit(run_dir, study, selected, settings, programs) -> int:
@@ -168,12 +169,12 @@ def _submit(run_dir, study, selected, settings, programs) -> int:
     return _collect(run_dir, study, settings.models)
 
 
-def _collect(run_dir: str, study, models) -> int:
+def _collect(run_dir: str, study, models, rows=None) -> int:
     from jpcp.batch import run as runner
     from jpcp.batch.collect import collect
 
     case_states = runner.states(run_dir, study, models)
-    summary_path, report_path = collect(run_dir, study, case_states, models)
+    summary_path, report_path = collect(run_dir, study, case_states, models, rows)
     status = _print_states(run_dir, case_states)
     print(f"summary: {summary_path}\nreport: {report_path}")
     return status

@@ -56,23 +56,47 @@ def case_rows(run_dir: str, state: CaseState) -> list[dict]:
     return rows
 
 
-def merged_summary(run_dir: str, study: Study, case_states: list[CaseState]) -> pd.DataFrame:
+class CaseRows:
+    """The summary rows of each case, read once: a local run reads those of
+    a case as it finishes, while the others run, not all after the last."""
+
+    def __init__(self, run_dir: str):
+        self.run_dir = run_dir
+        self.known: dict[str, tuple[tuple, list[dict]]] = {}
+
+    def rows(self, state: CaseState) -> list[dict]:
+        # A case's rows stand while its state and status record do.
+        key = (state.state, state.record)
+        known = self.known.get(state.case.name)
+        if known is None or known[0] != key:
+            known = (key, case_rows(self.run_dir, state))
+            self.known[state.case.name] = known
+        return [dict(row) for row in known[1]]
+
+
+def merged_summary(
+    run_dir: str, study: Study, case_states: list[CaseState], rows: CaseRows | None = None
+) -> pd.DataFrame:
     """Override columns (as written in the study), then the summary columns,
     then ``seconds``: one row per program (and section) of every case."""
-    rows = []
+    rows = rows or CaseRows(run_dir)
+    table = []
     for state in case_states:
         overrides = {c: state.case.overrides.get(c, "") for c in study.override_columns}
-        rows += [overrides | row for row in case_rows(run_dir, state)]
+        table += [overrides | row for row in rows.rows(state)]
     columns = study.override_columns + SUMMARY_COLUMNS + ["seconds"]
-    return pd.DataFrame(rows, columns=columns)
+    return pd.DataFrame(table, columns=columns)
 
 
-def collect(run_dir: str, study: Study, case_states: list[CaseState], models: dict[str, str]) -> tuple[str, str]:
+def collect(
+    run_dir: str, study: Study, case_states: list[CaseState], models: dict[str, str], rows: CaseRows | None = None
+) -> tuple[str, str]:
     """Writes summary.csv and report.html; returns their paths. ``models``:
-    the run's model folders (cases may name their own)."""
+    the run's model folders (cases may name their own); ``rows``: the rows
+    already read."""
     from jpcp.batch.report import write_report
 
-    table = merged_summary(run_dir, study, case_states)
+    table = merged_summary(run_dir, study, case_states, rows)
     summary_path = os.path.join(run_dir, SUMMARY_FILE)
     temporary = summary_path + ".tmp"
     table.to_csv(temporary, index=False)

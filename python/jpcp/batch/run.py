@@ -5,6 +5,7 @@ from __future__ import annotations
 
 import fcntl
 import os
+import queue
 import shutil
 import signal
 import subprocess
@@ -317,8 +318,9 @@ def _raise_stopped(signum, frame):
     raise Stopped(signum)
 
 
-def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: dict[str, str]) -> int:
-    """Runs the cases through GNU parallel; returns the number that failed.
+def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: dict[str, str]):
+    """Runs the cases through GNU parallel; returns the summary rows of the
+    cases that finished (a ``CaseRows``).
 
     Cases are prepared here and handed to parallel in jobs as they are
     ready, so the engines start at once and preparation overlaps the runs.
@@ -335,12 +337,16 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
         bufsize=1,
     )
 
+    finished = queue.Queue()
+
     def read_results():
         # One line per finished case from the worker: name, status, seconds, message.
         for line in process.stdout:
             parts = line.rstrip("\n").split("\t")
             if len(parts) >= 2:
                 progress.finished(parts[1])
+                finished.put(parts[0])
+        finished.put(None)
 
     reader = threading.Thread(target=read_results, daemon=True)
     reader.start()
@@ -365,7 +371,16 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
         # would hold up the end of the run.
         import jpcp.batch.report  # noqa: F401
         import matplotlib.backends.backend_svg  # noqa: F401
+        from jpcp.batch.collect import CaseRows
 
+        rows = CaseRows(run_dir)
+        by_name = {case.name: case for case in cases}
+        while (name := finished.get()) is not None:
+            if name in by_name:
+                try:
+                    rows.rows(case_state(run_dir, by_name[name], options.models))
+                except Exception:  # read again at the end, where an error is reported
+                    pass
         status = process.wait()
         reader.join()
     except (Stopped, KeyboardInterrupt, BrokenPipeError):
@@ -384,7 +399,7 @@ def run_local(run_dir: str, cases: list[Case], options: RunOptions, programs: di
             f"see {os.path.join(run_dir, 'parallel.log')}",
             file=sys.stderr,
         )
-    return progress.failed
+    return rows
 
 
 def _stop_parallel(process: subprocess.Popen) -> None:
