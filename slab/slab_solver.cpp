@@ -98,37 +98,94 @@ Vector load_vector(const SlabCase& c, const SlabMesh& mesh, ElementCache& cache)
   return f;
 }
 
+// The sparsity pattern of a mesh's matrix and where each element entry and
+// joint spring lands among its stored values, kept for the next case of the
+// same mesh so that its matrix is assembled in place (no sorting of
+// triplets). The values are summed in the same order either way.
+struct AssemblyPlan {
+  std::vector<double> lines_x, lines_y;  // the mesh it was made for
+  std::vector<int32_t> panel_lines;
+  std::vector<std::pair<int32_t, int32_t>> springs;
+  std::vector<int> outer, inner;
+  std::vector<int> position;  // of each entry, in the order plate_matrix adds them
+
+  static std::vector<int32_t> lines_of(const SlabMesh& mesh) {
+    std::vector<int32_t> v;
+    for (const SlabPanel& p : mesh.panels) v.insert(v.end(), {p.line_x0, p.line_x1, p.line_y0, p.line_y1});
+    return v;
+  }
+  static std::vector<std::pair<int32_t, int32_t>> springs_of(const SlabMesh& mesh) {
+    std::vector<std::pair<int32_t, int32_t>> v;
+    for (const JointSpring& j : mesh.joint_springs) v.emplace_back(j.node_a, j.node_b);
+    return v;
+  }
+  bool fits(const SlabMesh& mesh) const {
+    return !position.empty() && lines_x == mesh.lines_x && lines_y == mesh.lines_y && panel_lines == lines_of(mesh) &&
+           springs == springs_of(mesh);
+  }
+};
+
 // Lower triangle of plate and joint stiffness, with every w diagonal present.
-SparseMatrix plate_matrix(const SlabMesh& mesh, ElementCache& cache) {
+SparseMatrix plate_matrix(const SlabMesh& mesh, ElementCache& cache, AssemblyPlan& plan) {
+  const int n = 3 * mesh.node_count();
+  SparseMatrix k(n, n);
+  const bool planned = plan.fits(mesh);
   std::vector<Eigen::Triplet<double, int>> t;
-  t.reserve(static_cast<size_t>(mesh.node_count()) * 78 + mesh.joint_springs.size() * 3);
+  size_t entry = 0;
+  if (planned) {
+    k.resizeNonZeros(static_cast<Eigen::Index>(plan.inner.size()));
+    std::copy(plan.outer.begin(), plan.outer.end(), k.outerIndexPtr());
+    std::copy(plan.inner.begin(), plan.inner.end(), k.innerIndexPtr());
+    std::fill(k.valuePtr(), k.valuePtr() + plan.inner.size(), 0.0);
+  } else {
+    t.reserve(static_cast<size_t>(mesh.node_count()) * 78 + mesh.joint_springs.size() * 3);
+  }
+  double* values = k.valuePtr();
+  auto add = [&](int row, int col, double v) {
+    if (planned) {
+      values[plan.position[entry++]] += v;
+    } else {
+      t.emplace_back(row, col, v);
+    }
+  };
   for_each_element(mesh, [&](const SlabPanel&, int32_t ix, int32_t iy, const std::array<int32_t, 4>& nodes) {
-    const ElementMatrix& k = cache.get(side(mesh.lines_x, ix), side(mesh.lines_y, iy)).stiffness;
+    const ElementMatrix& ke = cache.get(side(mesh.lines_x, ix), side(mesh.lines_y, iy)).stiffness;
     for (size_t r = 0; r < 12; ++r) {
       const int gr = 3 * nodes[r / 3] + static_cast<int>(r % 3);
       for (size_t s = 0; s < 12; ++s) {
         const int gs = 3 * nodes[s / 3] + static_cast<int>(s % 3);
-        if (gr >= gs) t.emplace_back(gr, gs, k[r * 12 + s]);
+        if (gr >= gs) add(gr, gs, ke[r * 12 + s]);
       }
     }
   });
   for (const JointSpring& j : mesh.joint_springs) {
     const int a = 3 * j.node_a, b = 3 * j.node_b;
-    t.emplace_back(a, a, j.stiffness);
-    t.emplace_back(b, b, j.stiffness);
-    t.emplace_back(std::max(a, b), std::min(a, b), -j.stiffness);
+    add(a, a, j.stiffness);
+    add(b, b, j.stiffness);
+    add(std::max(a, b), std::min(a, b), -j.stiffness);
   }
-  const int n = 3 * mesh.node_count();
-  SparseMatrix k(n, n);
+  if (planned) return k;
   k.setFromTriplets(t.begin(), t.end());
   k.makeCompressed();
+  plan.lines_x = mesh.lines_x;
+  plan.lines_y = mesh.lines_y;
+  plan.panel_lines = AssemblyPlan::lines_of(mesh);
+  plan.springs = AssemblyPlan::springs_of(mesh);
+  plan.outer.assign(k.outerIndexPtr(), k.outerIndexPtr() + n + 1);
+  plan.inner.assign(k.innerIndexPtr(), k.innerIndexPtr() + k.nonZeros());
+  plan.position.clear();
+  for (const auto& e : t) {
+    const int* begin = k.innerIndexPtr() + k.outerIndexPtr()[e.col()];
+    const int* end = k.innerIndexPtr() + k.outerIndexPtr()[e.col() + 1];
+    plan.position.push_back(static_cast<int>(std::lower_bound(begin, end, e.row()) - k.innerIndexPtr()));
+  }
   return k;
 }
 
 // Eigen's simplicial LDL': every change of the contact is factorised anew.
 class EigenFactor {
  public:
-  void analyze(const SparseMatrix& k, const SlabMesh&) { ldlt_.analyzePattern(k); }
+  void analyze(const SparseMatrix& k, const SlabMesh&, bool) { ldlt_.analyzePattern(k); }
   bool factorize(const SparseMatrix& k) {
     ldlt_.factorize(k);
     return ldlt_.info() == Eigen::Success;
@@ -161,10 +218,12 @@ class CholmodFactor {
   CholmodFactor(const CholmodFactor&) = delete;
   CholmodFactor& operator=(const CholmodFactor&) = delete;
 
-  void analyze(const SparseMatrix& k, const SlabMesh& mesh) {
+  // `nested`: order by nested dissection with the joints as separators (large
+  // meshes and the coarse meshes of predictions), else by AMD.
+  void analyze(const SparseMatrix& k, const SlabMesh& mesh, bool nested) {
     cholmod_free_factor(&factor_, &common_);
     cholmod_sparse a = view(k);
-    if (k.rows() > large_system_dofs) {
+    if (nested) {
       const std::vector<int> order = joint_separated_order(k, mesh);
       if (!order.empty()) {
         common_.method[0].ordering = CHOLMOD_GIVEN;
@@ -326,10 +385,11 @@ struct KeptFactor {
   unsigned generation = 0;
 };
 
-// `predict` gives a starting contact for a tensionless case that has none
-// kept (empty: full contact).
+// `coarse`: the system is the coarse mesh of a prediction. `predict` gives a
+// starting contact for a tensionless case that has none kept (empty: full
+// contact).
 template <class Factorization>
-void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Vector& f,
+void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Vector& f, bool coarse,
                    KeptFactor<Factorization>& kept, const std::function<std::vector<uint8_t>()>& predict) {
   const SlabMesh& mesh = s.mesh;
   const int32_t nodes = mesh.node_count();
@@ -355,7 +415,7 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
   const int* in = k.innerIndexPtr();
   if (kept.outer.size() != static_cast<size_t>(k.outerSize() + 1) || !std::equal(kept.outer.begin(), kept.outer.end(), o) ||
       kept.inner.size() != static_cast<size_t>(k.nonZeros()) || !std::equal(kept.inner.begin(), kept.inner.end(), in)) {
-    solver.analyze(k, mesh);
+    solver.analyze(k, mesh, k.rows() > large_system_dofs || coarse);
     kept.outer.assign(o, o + k.outerSize() + 1);
     kept.inner.assign(in, in + k.nonZeros());
     kept.last_contact.clear();
@@ -529,6 +589,7 @@ std::vector<uint8_t> predicted_contact(const SlabCase& c, const SlabMesh& mesh) 
 template <class Factorization>
 SlabSolution solve_system(const SlabCase& c, bool coarse) {
   static thread_local KeptFactor<Factorization> kept[2];
+  static thread_local AssemblyPlan plans[2];
   SlabSolution s;
   const double ell = radius_of_relative_stiffness(c);
   auto stiffness = [&](const JointTransfer& j) {
@@ -541,12 +602,12 @@ SlabSolution solve_system(const SlabCase& c, bool coarse) {
   s.free_curvature = -c.cte_per_F * c.temperature_difference_F / c.thickness_in;
   const double weight = c.self_weight ? c.unit_weight_pcf / 1728.0 * c.thickness_in : 0.0;
   ElementCache cache{s.rigidity, c.poisson, weight, s.free_curvature, {}};
-  SparseMatrix k = plate_matrix(s.mesh, cache);
+  SparseMatrix k = plate_matrix(s.mesh, cache, plans[coarse ? 1 : 0]);
   const Vector f = load_vector(c, s.mesh, cache);
   std::function<std::vector<uint8_t>()> predict;
   if (!coarse && c.tensionless && c.predict_contact && k.rows() > large_system_dofs)
     predict = [&] { return predicted_contact<Factorization>(c, s.mesh); };
-  solve_contact(c, s, k, f, kept[coarse ? 1 : 0], predict);
+  solve_contact(c, s, k, f, coarse, kept[coarse ? 1 : 0], predict);
   if (!coarse) average_moments(s, cache);
   return s;
 }
