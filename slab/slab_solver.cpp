@@ -23,7 +23,8 @@ using Vector = Eigen::VectorXd;
 
 constexpr double released_spring_fraction = 1e-9;
 
-// Above this many unknowns a mesh counts as large: METIS orders it, and a
+// Above this many unknowns a mesh counts as large: it is ordered with the
+// joints as separators and factorised by supernodes (CHOLMOD build), and a
 // tensionless iteration without a contact to start from starts from the
 // contact predicted on a coarse mesh. The model grids' meshes are below it.
 constexpr int large_system_dofs = 6000;
@@ -486,7 +487,8 @@ class CholmodFactor {
     for (const JointSpring& j : mesh.joint_springs) separator[3 * static_cast<size_t>(j.node_a)] = 1;
     std::vector<std::vector<int>> slab_dofs(mesh.panels.size());
     for (int d = 0; d < n; ++d)
-      if (!separator[static_cast<size_t>(d)]) slab_dofs[static_cast<size_t>(mesh.node_panel[static_cast<size_t>(d / 3)])].push_back(d);
+      if (!separator[static_cast<size_t>(d)])
+        slab_dofs[static_cast<size_t>(mesh.node_panel[static_cast<size_t>(d / 3)])].push_back(d);
     std::vector<int> order, local(static_cast<size_t>(n), -1);
     order.reserve(static_cast<size_t>(n));
     for (const std::vector<int>& dofs : slab_dofs) {
@@ -569,8 +571,9 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
   std::vector<double>& held = kept.held;
   const int* o = k.outerIndexPtr();
   const int* in = k.innerIndexPtr();
-  if (kept.outer.size() != static_cast<size_t>(k.outerSize() + 1) || !std::equal(kept.outer.begin(), kept.outer.end(), o) ||
-      kept.inner.size() != static_cast<size_t>(k.nonZeros()) || !std::equal(kept.inner.begin(), kept.inner.end(), in)) {
+  if (kept.outer.size() != static_cast<size_t>(k.outerSize() + 1) ||
+      !std::equal(kept.outer.begin(), kept.outer.end(), o) || kept.inner.size() != static_cast<size_t>(k.nonZeros()) ||
+      !std::equal(kept.inner.begin(), kept.inner.end(), in)) {
     solver.analyze(k, mesh, k.rows() > large_system_dofs || coarse);
     kept.outer.assign(o, o + k.outerSize() + 1);
     kept.inner.assign(in, in + k.nonZeros());
@@ -733,7 +736,8 @@ std::vector<uint8_t> predicted_contact(const SlabCase& c, const SlabMesh& mesh) 
     const SlabPanel& p = cs.mesh.panels[static_cast<size_t>(mesh.node_panel[n])];
     const ElementPoint e = element_at(cs.mesh, p, mesh.node_x[n], mesh.node_y[n]);
     auto it = elements.find({e.a, e.b});
-    if (it == elements.end()) it = elements.emplace(std::make_pair(e.a, e.b), PlateElement(e.a, e.b, cs.rigidity, cs.poisson)).first;
+    if (it == elements.end())
+      it = elements.emplace(std::make_pair(e.a, e.b), PlateElement(e.a, e.b, cs.rigidity, cs.poisson)).first;
     contact[n] = it->second.deflection(element_dofs(cs.dofs, e.nodes), e.lx, e.ly) >= 0.0 ? 1 : 0;
   }
   return contact;
