@@ -220,13 +220,16 @@ class SupernodalFactor {
   }
   // From the pattern of l (column j: rows i[p[j] .. p[j] + nz[j]), the
   // diagonal first, then ascending), for matrices of k's pattern whose
-  // unknown d is row row_of_dof[d] of the factor.
-  void plan(const cholmod_factor& l, const SparseMatrix& k, const std::vector<int>& row_of_dof) {
+  // unknown d is row row_of_dof[d] of the factor. False (and not planned)
+  // when l's columns are not laid out so.
+  bool plan(const cholmod_factor& l, const SparseMatrix& k, const std::vector<int>& row_of_dof) {
     p_.clear();
     const int n = static_cast<int>(l.n);
     const int* lp = static_cast<const int*>(l.p);
     const int* li = static_cast<const int*>(l.i);
     const int* lnz = static_cast<const int*>(l.nz);
+    for (int j = 0; j < n; ++j)
+      if (lnz[j] < 1 || li[lp[j]] != j || !std::is_sorted(li + lp[j], li + lp[j] + lnz[j])) return false;
     // Column j + 1 joins j's supernode when its pattern is j's without j.
     auto joins = [&](int j) {
       if (lnz[j] != lnz[j + 1] + 1) return false;
@@ -256,6 +259,7 @@ class SupernodalFactor {
         const int* rows = rows_.data() + rows_begin_[s];
         const int m = rows_begin_[s + 1] - rows_begin_[s];
         const auto at = std::lower_bound(rows, rows + m, hi) - rows;
+        if (at == m || rows[at] != hi) return false;
         target_[static_cast<size_t>(q)] = block_[s] + static_cast<size_t>((lo - first_[s]) * m + at);
       }
     }
@@ -263,6 +267,7 @@ class SupernodalFactor {
     relative_.resize(static_cast<size_t>(n));
     p_.assign(lp, lp + n + 1);
     nz_.assign(lnz, lnz + n);
+    return true;
   }
   // Factorises k into l's values; false when k is not positive definite.
   bool factorize(const SparseMatrix& k, cholmod_factor& l) {
@@ -396,8 +401,12 @@ class CholmodFactor {
     // The first factorisation of a nested-dissection order gives the pattern
     // that the supernodes are planned from; this and every later one are
     // then done by supernodes, so that a case's figures do not depend on
-    // whether its thread factorised that mesh before.
-    supernodes_.plan(*factor_, k, row_of_dof_);
+    // whether its thread factorised that mesh before. A factor laid out
+    // otherwise stays column by column.
+    if (!supernodes_.plan(*factor_, k, row_of_dof_)) {
+      by_supernodes_ = false;
+      return true;
+    }
     return supernodes_.factorize(k, *factor_);
   }
   // Whether modifying the factor for `changed` of `nodes` nodes costs less
