@@ -67,6 +67,10 @@ struct SlabCase {
   // case when it had the same mesh (grids of many similar cases); false
   // starts from full contact.
   bool warm_start = false;
+  // A large tensionless case without a contact to start from starts from
+  // the contact found on a coarse mesh of the same system; false starts
+  // from full contact.
+  bool predict_contact = true;
   std::vector<RectangleLoad> loads;
   std::vector<ResponsePoint> points;
 };

@@ -279,27 +279,50 @@ TEST(SlabSolverProperties, WarmStartEndsInTheSameContact) {
   EXPECT_LE(warm.report.iterations, cold.report.iterations);
 }
 
+// Two 15 ft slabs with a shoulder, 8 in elements, tensionless with self
+// weight and curling, a wheel pair by the middle joint.
+SlabCase two_slabs_with_shoulder(double dT) {
+  SlabCase sc = plain_case(180, 144, 8);
+  sc.lengths_ft = {15, 15};
+  sc.shoulder_width_ft = 10;
+  sc.transverse.lte_percent = 70;
+  sc.longitudinal.lte_percent = 40;
+  sc.tensionless = true;
+  sc.self_weight = true;
+  sc.temperature_difference_F = dT;
+  sc.loads = {{170, 2, 10, 10, 100}, {170, 74, 10, 10, 100}};
+  return sc;
+}
+
 // CHOLMOD's factor, modified between contact iterations, gives Eigen's
 // solution (factorised anew every time) to round-off, on the tensionless
 // two-slab system with curling either way.
 TEST(SlabSolverProperties, FactorisationsAgree) {
   if (!backend_available(SparseBackend::cholmod_ldlt)) GTEST_SKIP() << "built without CHOLMOD";
   for (const double dT : {-30.0, 30.0}) {
-    SlabCase sc = plain_case(180, 144, 8);
-    sc.lengths_ft = {15, 15};
-    sc.shoulder_width_ft = 10;
-    sc.transverse.lte_percent = 70;
-    sc.longitudinal.lte_percent = 40;
-    sc.tensionless = true;
-    sc.self_weight = true;
-    sc.temperature_difference_F = dT;
-    sc.loads = {{170, 2, 10, 10, 100}, {170, 74, 10, 10, 100}};
+    SlabCase sc = two_slabs_with_shoulder(dT);
+    sc.predict_contact = false;
     const SlabSolution eigen = solve_case(sc, SparseBackend::eigen_ldlt);
     const SlabSolution cholmod = solve_case(sc, SparseBackend::cholmod_ldlt);
     EXPECT_GT(eigen.report.iterations, 2) << dT;
     EXPECT_EQ(eigen.report.iterations, cholmod.report.iterations) << dT;
     EXPECT_EQ(eigen.contact, cholmod.contact) << dT;
     EXPECT_LT(relative_difference(eigen.dofs, cholmod.dofs), 1e-10) << dT;
+  }
+}
+
+// A large tensionless system started from the contact of its coarse mesh
+// ends in the contact found from full contact, in fewer solves.
+TEST(SlabSolverProperties, PredictedContactEndsInTheSameContact) {
+  for (const double dT : {-30.0, 30.0}) {
+    SlabCase sc = two_slabs_with_shoulder(dT);
+    sc.predict_contact = false;
+    const SlabSolution full = solve_case(sc, SparseBackend::eigen_ldlt);
+    sc.predict_contact = true;
+    const SlabSolution predicted = solve_case(sc);
+    EXPECT_LT(predicted.report.iterations, full.report.iterations) << dT;
+    EXPECT_EQ(predicted.contact, full.contact) << dT;
+    EXPECT_LT(relative_difference(full.dofs, predicted.dofs), 1e-10) << dT;
   }
 }
 
