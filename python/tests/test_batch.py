@@ -165,6 +165,21 @@ def test_worker_jobs_grow_then_shrink_to_single_cases():
         assert slots == 1 or sizes[-1] == 1
 
 
+def test_run_path_loads_no_pandas_and_jpcp_summary_stays_the_function():
+    """The engines start before pandas is loaded (it takes longer than a
+    short case); importing the summary module must not hide the function."""
+    code = (
+        "import sys, jpcp.batch.cli, jpcp.batch.run\n"
+        "assert 'pandas' not in sys.modules, 'pandas loaded'\n"
+        "import jpcp.summary, jpcp\n"
+        "assert jpcp.summary.__name__ == 'summary' and callable(jpcp.summary), jpcp.summary\n"
+    )
+    result = subprocess.run(
+        [sys.executable, "-c", code], env=dict(os.environ, PYTHONPATH=str(PYTHON_DIR)), capture_output=True, text=True
+    )
+    assert result.returncode == 0, result.stderr
+
+
 def test_local_run_merges_lists_broken_case_and_retries(sections, tmp_path):
     study = write_study(
         tmp_path / "study.csv",
