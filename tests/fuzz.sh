@@ -20,9 +20,11 @@ cd "$root" || exit 1
 build=${JPCP_FUZZ_BUILD:-build-fuzz}
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
+  # The configure log goes inside the build folder, not beside it in the tree.
+  mkdir -p "$build"
   CC=clang CXX=clang++ cmake -S . -B "$build" -DJPCP_FUZZ=ON -DJPCP_TESTS=OFF -DJPCP_BENCH=OFF \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build.configure.log" 2>&1 || {
-    cat "$build.configure.log"
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build/configure.log" 2>&1 || {
+    cat "$build/configure.log"
     exit 1
   }
 fi
