@@ -739,15 +739,13 @@ std::vector<uint8_t> predicted_contact(const SlabCase& c, const SlabMesh& mesh) 
   coarse.refine_in = coarse.mesh_in;
   coarse.warm_start = false;
   const SlabSolution cs = solve_system<Factorization>(coarse, true);
-  std::map<std::pair<double, double>, PlateElement> elements;
+  ElementCache elements{cs.rigidity, cs.poisson, 0.0, 0.0, {}};
   std::vector<uint8_t> contact(static_cast<size_t>(mesh.node_count()));
   for (size_t n = 0; n < contact.size(); ++n) {
     const SlabPanel& p = cs.mesh.panels[static_cast<size_t>(mesh.node_panel[n])];
     const ElementPoint e = element_at(cs.mesh, p, mesh.node_x[n], mesh.node_y[n]);
-    auto it = elements.find({e.a, e.b});
-    if (it == elements.end())
-      it = elements.emplace(std::make_pair(e.a, e.b), PlateElement(e.a, e.b, cs.rigidity, cs.poisson)).first;
-    contact[n] = it->second.deflection(element_dofs(cs.dofs, e.nodes), e.lx, e.ly) >= 0.0 ? 1 : 0;
+    const PlateElement& element = elements.get(e.a, e.b).element;
+    contact[n] = element.deflection(element_dofs(cs.dofs, e.nodes), e.lx, e.ly) >= 0.0 ? 1 : 0;
   }
   return contact;
 }
