@@ -30,11 +30,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Wine runs the tests: its own prefix inside the build folder (created by
-# the first run, or at once by "wineboot -i"), without debug chatter.
+# the first run, or at once by "wineboot -i"), without debug chatter, through
+# a script that reruns a program once when the Wine server dropped it.
 find_program(JPCP_WINE NAMES wine wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(JPCP_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all ${JPCP_WINE})
+      ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+      ${CMAKE_CURRENT_LIST_DIR}/run-under-wine.sh ${JPCP_WINE})
 endif()
 
 # Header-only libraries of the build machine (Debian: libeigen3-dev,
