@@ -395,19 +395,16 @@ class CholmodFactor {
   bool factorize(const SparseMatrix& k) {
     if (factor_ == nullptr) return false;
     if (supernodes_.fits(*factor_)) return supernodes_.factorize(k, *factor_);
+    // A nested-dissection order is factorised by supernodes from the first
+    // factorisation on, so that a case's figures do not depend on whether its
+    // thread factorised that mesh before: the factor is laid out with the
+    // pattern of L, found symbolically, and the supernodes planned from it.
+    // A factor that cannot be laid out so stays column by column.
+    if (by_supernodes_ && lay_out_pattern(k) && supernodes_.plan(*factor_, k, row_of_dof_))
+      return supernodes_.factorize(k, *factor_);
+    by_supernodes_ = false;
     cholmod_sparse a = view(k);
-    if (!cholmod_factorize(&a, factor_, &common_) || common_.status != CHOLMOD_OK) return false;
-    if (!by_supernodes_) return true;
-    // The first factorisation of a nested-dissection order gives the pattern
-    // that the supernodes are planned from; this and every later one are
-    // then done by supernodes, so that a case's figures do not depend on
-    // whether its thread factorised that mesh before. A factor laid out
-    // otherwise stays column by column.
-    if (!supernodes_.plan(*factor_, k, row_of_dof_)) {
-      by_supernodes_ = false;
-      return true;
-    }
-    return supernodes_.factorize(k, *factor_);
+    return cholmod_factorize(&a, factor_, &common_) && common_.status == CHOLMOD_OK;
   }
   // Whether modifying the factor for `changed` of `nodes` nodes costs less
   // than factorising anew. A modification costs about 0.026 ms a node on
@@ -442,6 +439,80 @@ class CholmodFactor {
       const int ok = cholmod_updown(update, c, factor_, &common_);
       cholmod_free_sparse(&c, &common_);
       if (!ok || common_.status != CHOLMOD_OK) return false;
+    }
+    return true;
+  }
+  // Turns the symbolic factor into a numeric simplicial LDL' one whose
+  // column j holds the rows of L's pattern (the diagonal first, then
+  // ascending), as a factorisation column by column would lay it out, but
+  // without computing values: row i of L is the set of columns met going
+  // up the elimination tree from each column of a nonzero of row i of the
+  // ordered matrix. False when CHOLMOD could not convert the factor or the
+  // pattern disagrees with its column counts.
+  bool lay_out_pattern(const SparseMatrix& k) {
+    const int n = static_cast<int>(factor_->n);
+    const auto un = static_cast<size_t>(n);
+    // Columns of the nonzeros left of the diagonal of each row of the
+    // ordered matrix (row-compressed).
+    std::vector<int> start(un + 1, 0), cols(static_cast<size_t>(k.nonZeros()));
+    auto for_each_below = [&](auto&& f) {
+      for (int col = 0; col < n; ++col) {
+        for (int q = k.outerIndexPtr()[col]; q < k.outerIndexPtr()[col + 1]; ++q) {
+          const int a = row_of_dof_[static_cast<size_t>(k.innerIndexPtr()[q])];
+          const int b = row_of_dof_[static_cast<size_t>(col)];
+          if (a != b) f(std::max(a, b), std::min(a, b));
+        }
+      }
+    };
+    for_each_below([&](int row, int) { ++start[static_cast<size_t>(row) + 1]; });
+    for (size_t i = 0; i < un; ++i) start[i + 1] += start[i];
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for_each_below([&](int row, int col) { cols[static_cast<size_t>(fill[static_cast<size_t>(row)]++)] = col; });
+    // Elimination tree (path-compressed ancestors).
+    std::vector<int> parent(un, -1), ancestor(un, -1);
+    for (int row = 0; row < n; ++row) {
+      for (int q = start[static_cast<size_t>(row)]; q < start[static_cast<size_t>(row) + 1]; ++q) {
+        for (int j = cols[static_cast<size_t>(q)]; j != -1 && j < row;) {
+          const int next = ancestor[static_cast<size_t>(j)];
+          ancestor[static_cast<size_t>(j)] = row;
+          if (next == -1) parent[static_cast<size_t>(j)] = row;
+          j = next;
+        }
+      }
+    }
+    // Each column gets the room of its count and no more (grow2 = 0): a
+    // modification changes diagonal values only, never the pattern.
+    const size_t grow2 = common_.grow2;
+    common_.grow2 = 0;
+    const int changed = cholmod_change_factor(CHOLMOD_REAL, false, false, false, true, factor_, &common_);
+    common_.grow2 = grow2;
+    if (!changed || common_.status != CHOLMOD_OK || factor_->is_super || factor_->is_ll) return false;
+    const int* lp = static_cast<const int*>(factor_->p);
+    int* li = static_cast<int*>(factor_->i);
+    int* lnz = static_cast<int*>(factor_->nz);
+    const int* counts = static_cast<const int*>(factor_->ColCount);
+    std::vector<int> next_row(un), mark(un, -1);
+    for (int j = 0; j < n; ++j) {
+      if (lp[j + 1] - lp[j] < counts[j]) return false;
+      li[lp[j]] = j;
+      next_row[static_cast<size_t>(j)] = lp[j] + 1;
+    }
+    for (int row = 0; row < n; ++row) {
+      mark[static_cast<size_t>(row)] = row;
+      for (int q = start[static_cast<size_t>(row)]; q < start[static_cast<size_t>(row) + 1]; ++q) {
+        for (int j = cols[static_cast<size_t>(q)]; mark[static_cast<size_t>(j)] != row;
+             j = parent[static_cast<size_t>(j)]) {
+          if (j == -1) return false;  // row is an ancestor of every column of its nonzeros
+          mark[static_cast<size_t>(j)] = row;
+          int& at = next_row[static_cast<size_t>(j)];
+          if (at >= lp[j] + counts[j]) return false;
+          li[at++] = row;
+        }
+      }
+    }
+    for (int j = 0; j < n; ++j) {
+      if (next_row[static_cast<size_t>(j)] != lp[j] + counts[j]) return false;
+      lnz[j] = counts[j];
     }
     return true;
   }

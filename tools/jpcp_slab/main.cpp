@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "slab/case_file.h"
+#include "slab/heap_pages.h"
 #include "slab/slab_output.h"
 #include "slab/slab_solver.h"
 
@@ -39,6 +40,7 @@ bool write_file(const std::string& path, const auto& writer) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  jpcp::slab::reserve_heap_in_huge_pages(std::size_t{128} << 20);
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string case_path, vtk_path, contact_path;
   for (size_t i = 0; i < args.size(); ++i) {
