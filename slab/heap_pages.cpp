@@ -18,7 +18,10 @@ void reserve_heap_in_huge_pages(std::size_t bytes) {
   // Blocks up to the ceiling come from the heap (not from maps of their
   // own, unmapped and faulted in again on every reuse), the heap is never
   // trimmed, and each growth adds `bytes` at once.
+  // Every thread allocates from this heap too (one arena), not from arenas
+  // of its own mapped apart.
   if (!mallopt(M_MMAP_THRESHOLD, largest_heap_block) || !mallopt(M_TRIM_THRESHOLD, 1 << 30) ||
+      !mallopt(M_ARENA_MAX, 1) ||
       !mallopt(M_TOP_PAD, static_cast<int>(bytes)))
     return;
   const auto begin = reinterpret_cast<std::uintptr_t>(sbrk(0));

@@ -71,6 +71,10 @@ struct SlabCase {
   // the contact found on a coarse mesh of the same system; false starts
   // from full contact.
   bool predict_contact = true;
+  // The prediction runs on a thread of its own while the case's own matrix
+  // is assembled and ordered (one case a process, a core to spare); false
+  // keeps a case on its thread (a pool of threads over many cases).
+  bool predict_concurrently = false;
   std::vector<RectangleLoad> loads;
   std::vector<ResponsePoint> points;
 };
