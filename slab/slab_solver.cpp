@@ -393,18 +393,22 @@ class CholmodFactor {
     const int* perm = static_cast<const int*>(factor_->Perm);
     row_of_dof_.resize(factor_->n);
     for (size_t i = 0; i < factor_->n; ++i) row_of_dof_[static_cast<size_t>(perm[i])] = static_cast<int>(i);
+    // A nested-dissection order is factorised by supernodes from the first
+    // factorisation on, so that a case's figures do not depend on whether its
+    // thread factorised that mesh before: the factor is laid out now with the
+    // pattern of L, found symbolically, and the supernodes planned from it
+    // (before the case's contact is known). A factor that cannot be laid out
+    // so is made symbolic again and factorised column by column.
+    if (nested && !(lay_out_pattern(k) && supernodes_.plan(*factor_, k, row_of_dof_))) {
+      by_supernodes_ = false;
+      supernodes_.clear();
+      if (!cholmod_change_factor(CHOLMOD_PATTERN, false, false, true, true, factor_, &common_))
+        cholmod_free_factor(&factor_, &common_);
+    }
   }
   bool factorize(const SparseMatrix& k) {
     if (factor_ == nullptr) return false;
     if (supernodes_.fits(*factor_)) return supernodes_.factorize(k, *factor_);
-    // A nested-dissection order is factorised by supernodes from the first
-    // factorisation on, so that a case's figures do not depend on whether its
-    // thread factorised that mesh before: the factor is laid out with the
-    // pattern of L, found symbolically, and the supernodes planned from it.
-    // A factor that cannot be laid out so stays column by column.
-    if (by_supernodes_ && lay_out_pattern(k) && supernodes_.plan(*factor_, k, row_of_dof_))
-      return supernodes_.factorize(k, *factor_);
-    by_supernodes_ = false;
     cholmod_sparse a = view(k);
     return cholmod_factorize(&a, factor_, &common_) && common_.status == CHOLMOD_OK;
   }
