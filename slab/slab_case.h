@@ -71,10 +71,12 @@ struct SlabCase {
   // the contact found on a coarse mesh of the same system; false starts
   // from full contact.
   bool predict_contact = true;
-  // The prediction runs on a thread of its own while the case's own matrix
-  // is assembled and ordered (one case a process, a core to spare); false
-  // keeps a case on its thread (a pool of threads over many cases).
-  bool predict_concurrently = false;
+  // The case may use a second thread (one case a process, a core to spare):
+  // the contact prediction runs beside the assembly and ordering of the
+  // case's own matrix, and independent slabs are factorised side by side.
+  // The figures are the same either way. False keeps a case on its thread
+  // (a pool of threads over many cases).
+  bool second_thread = false;
   std::vector<RectangleLoad> loads;
   std::vector<ResponsePoint> points;
 };

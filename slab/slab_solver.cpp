@@ -1,6 +1,7 @@
 #include "slab/slab_solver.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -190,7 +191,7 @@ SparseMatrix plate_matrix(const SlabMesh& mesh, ElementCache& cache, AssemblyPla
 class EigenFactor {
  public:
   void analyze(const SparseMatrix& k, const SlabMesh&, bool) { ldlt_.analyzePattern(k); }
-  bool factorize(const SparseMatrix& k) {
+  bool factorize(const SparseMatrix& k, bool) {
     ldlt_.factorize(k);
     return ldlt_.info() == Eigen::Success;
   }
@@ -222,9 +223,13 @@ class SupernodalFactor {
   }
   // From the pattern of l (column j: rows i[p[j] .. p[j] + nz[j]), the
   // diagonal first, then ascending), for matrices of k's pattern whose
-  // unknown d is row row_of_dof[d] of the factor. False (and not planned)
-  // when l's columns are not laid out so.
-  bool plan(const cholmod_factor& l, const SparseMatrix& k, const std::vector<int>& row_of_dof) {
+  // unknown d is row row_of_dof[d] of the factor. Columns [0, groups.first)
+  // and [groups.first, groups.second) may form two groups independent of
+  // each other (no row of one in a column of the other), factorised side by
+  // side when asked; they are not when the pattern says otherwise. False
+  // (and not planned) when l's columns are not laid out so.
+  bool plan(const cholmod_factor& l, const SparseMatrix& k, const std::vector<int>& row_of_dof,
+            std::pair<int, int> groups) {
     p_.clear();
     const int n = static_cast<int>(l.n);
     const int* lp = static_cast<const int*>(l.p);
@@ -266,63 +271,49 @@ class SupernodalFactor {
       }
     }
     values_.resize(block_.back());
-    relative_.resize(static_cast<size_t>(n));
+    scratch_[0].relative.resize(static_cast<size_t>(n));
+    plan_groups(groups);
     p_.assign(lp, lp + n + 1);
     nz_.assign(lnz, lnz + n);
     return true;
   }
   // Factorises k into l's values; false when k is not positive definite.
-  bool factorize(const SparseMatrix& k, cholmod_factor& l) {
-    using Block = Eigen::Map<Eigen::MatrixXd>;
+  // `side_by_side`: the two independent groups of columns on two threads,
+  // with the same figures as on one.
+  bool factorize(const SparseMatrix& k, cholmod_factor& l, bool side_by_side) {
     std::fill(values_.begin(), values_.end(), 0.0);
     const double* kx = k.valuePtr();
     for (size_t q = 0; q < target_.size(); ++q) values_[target_[q]] += kx[q];
     const size_t supernodes = first_.size() - 1;
-    // Supernodes still to update later ones, listed under the next one each
-    // updates, with the position of that one's first row among theirs.
-    std::vector<int> head(supernodes, -1), next(supernodes, -1), cursor(supernodes, 0);
-    for (size_t s = 0; s < supernodes; ++s) {
-      const int f = first_[s], end = first_[s + 1], width = end - f;
-      const int* rows = rows_.data() + rows_begin_[s];
-      const int m = rows_begin_[s + 1] - rows_begin_[s];
-      for (int t = 0; t < m; ++t) relative_[static_cast<size_t>(rows[t])] = t;
-      Block x(values_.data() + block_[s], m, width);
-      for (int d = head[s]; d != -1;) {
-        const auto du = static_cast<size_t>(d);
-        const int next_d = next[du];
-        const int* drows = rows_.data() + rows_begin_[du];
-        const int dm = rows_begin_[du + 1] - rows_begin_[du];
-        const int p1 = cursor[du];
-        int p2 = p1;
-        while (p2 < dm && drows[p2] < end) ++p2;
-        const Block ld(values_.data() + block_[du], dm, first_[du + 1] - first_[du]);
-        product_.resize(static_cast<size_t>(dm - p1) * static_cast<size_t>(p2 - p1));
-        Block c(product_.data(), dm - p1, p2 - p1);
-        c.noalias() = ld.middleRows(p1, dm - p1) * ld.middleRows(p1, p2 - p1).transpose();
-        for (int jj = 0; jj < p2 - p1; ++jj) {
-          const int col = drows[p1 + jj] - f;
-          for (int ii = jj; ii < dm - p1; ++ii) x(relative_[static_cast<size_t>(drows[p1 + ii])], col) -= c(ii, jj);
-        }
-        cursor[du] = p2;
-        if (p2 < dm) {
-          const auto t = static_cast<size_t>(super_of_[static_cast<size_t>(drows[p2])]);
-          next[du] = head[t];
-          head[t] = d;
-        }
-        d = next_d;
-      }
-      Eigen::Ref<Eigen::MatrixXd> diagonal = x.topRows(width);
-      Eigen::LLT<Eigen::Ref<Eigen::MatrixXd>> llt(diagonal);
-      if (llt.info() != Eigen::Success) return false;
-      if (m > width) {
-        auto below = x.bottomRows(m - width);
-        diagonal.triangularView<Eigen::Lower>().transpose().solveInPlace<Eigen::OnTheRight>(below);
-        cursor[s] = width;
-        const auto t = static_cast<size_t>(super_of_[static_cast<size_t>(rows[width])]);
-        next[s] = head[t];
-        head[t] = static_cast<int>(s);
+    head_.assign(supernodes, -1);
+    next_.assign(supernodes, -1);
+    cursor_.assign(supernodes, 0);
+    // The second group on a thread of its own. Links from a group to the
+    // supernodes after both are made once both are done, the first group's
+    // first, in the order one thread makes them: every supernode then takes
+    // its updates in the same order either way.
+    std::thread second;
+    std::vector<Link> deferred[2];
+    bool second_ok = true;
+    if (side_by_side && group_end_[0] > 0) {
+      scratch_[1].relative.resize(scratch_[0].relative.size());
+      try {
+        second = std::thread(
+            [&] { second_ok = factorize_supernodes(group_end_[0], group_end_[1], scratch_[1], &deferred[1]); });
+      } catch (const std::system_error&) {  // no thread to be had: one thread does it all
       }
     }
+    bool ok;
+    if (second.joinable()) {
+      ok = factorize_supernodes(0, group_end_[0], scratch_[0], &deferred[0]);
+      second.join();
+      for (const std::vector<Link>& links : deferred)
+        for (const Link& link : links) add_link(link.from, link.to);
+      ok = ok && second_ok && factorize_supernodes(group_end_[1], supernodes, scratch_[0], nullptr);
+    } else {
+      ok = factorize_supernodes(0, supernodes, scratch_[0], nullptr);
+    }
+    if (!ok) return false;
     // LL' to LDL': D = diag(L)^2, the unit factor L / diag(L) by columns.
     auto* lx = static_cast<double*>(l.x);
     for (size_t s = 0; s < supernodes; ++s) {
@@ -339,6 +330,92 @@ class SupernodalFactor {
   }
 
  private:
+  using Block = Eigen::Map<Eigen::MatrixXd>;
+  struct Scratch {
+    std::vector<int> relative;  // row of the current supernode's block of each factor row
+    std::vector<double> product;
+  };
+  struct Link {
+    int from, to;
+  };
+  // Supernode `from` updates `to` next.
+  void add_link(int from, int to) {
+    next_[static_cast<size_t>(from)] = head_[static_cast<size_t>(to)];
+    head_[static_cast<size_t>(to)] = from;
+  }
+  // Supernodes [begin, end) in turn: the updates of every supernode listed
+  // under it (left-looking), then its dense factorisation. Links to
+  // supernodes at or after the end of the independent groups go to
+  // `deferred` when given. False when a block is not positive definite.
+  bool factorize_supernodes(size_t begin, size_t end, Scratch& scratch, std::vector<Link>* deferred) {
+    auto link = [&](int from, int to) {
+      if (deferred != nullptr && static_cast<size_t>(to) >= group_end_[1]) {
+        deferred->push_back({from, to});
+      } else {
+        add_link(from, to);
+      }
+    };
+    std::vector<int>& relative = scratch.relative;
+    for (size_t s = begin; s < end; ++s) {
+      const int f = first_[s], last = first_[s + 1], width = last - f;
+      const int* rows = rows_.data() + rows_begin_[s];
+      const int m = rows_begin_[s + 1] - rows_begin_[s];
+      for (int t = 0; t < m; ++t) relative[static_cast<size_t>(rows[t])] = t;
+      Block x(values_.data() + block_[s], m, width);
+      for (int d = head_[s]; d != -1;) {
+        const auto du = static_cast<size_t>(d);
+        const int next_d = next_[du];
+        const int* drows = rows_.data() + rows_begin_[du];
+        const int dm = rows_begin_[du + 1] - rows_begin_[du];
+        const int p1 = cursor_[du];
+        int p2 = p1;
+        while (p2 < dm && drows[p2] < last) ++p2;
+        const Block ld(values_.data() + block_[du], dm, first_[du + 1] - first_[du]);
+        scratch.product.resize(static_cast<size_t>(dm - p1) * static_cast<size_t>(p2 - p1));
+        Block c(scratch.product.data(), dm - p1, p2 - p1);
+        c.noalias() = ld.middleRows(p1, dm - p1) * ld.middleRows(p1, p2 - p1).transpose();
+        for (int jj = 0; jj < p2 - p1; ++jj) {
+          const int col = drows[p1 + jj] - f;
+          for (int ii = jj; ii < dm - p1; ++ii) x(relative[static_cast<size_t>(drows[p1 + ii])], col) -= c(ii, jj);
+        }
+        cursor_[du] = p2;
+        if (p2 < dm) link(d, super_of_[static_cast<size_t>(drows[p2])]);
+        d = next_d;
+      }
+      Eigen::Ref<Eigen::MatrixXd> diagonal = x.topRows(width);
+      Eigen::LLT<Eigen::Ref<Eigen::MatrixXd>> llt(diagonal);
+      if (llt.info() != Eigen::Success) return false;
+      if (m > width) {
+        auto below = x.bottomRows(m - width);
+        diagonal.triangularView<Eigen::Lower>().transpose().solveInPlace<Eigen::OnTheRight>(below);
+        cursor_[s] = width;
+        link(static_cast<int>(s), super_of_[static_cast<size_t>(rows[width])]);
+      }
+    }
+    return true;
+  }
+  // The supernodes of the two groups of columns, when each lies whole in
+  // its group and no row of either falls in the other.
+  void plan_groups(std::pair<int, int> groups) {
+    const size_t supernodes = first_.size() - 1;
+    group_end_ = {0, 0};
+    size_t ends[2] = {0, 0};
+    for (size_t s = 0; s < supernodes; ++s) {
+      const int f = first_[s], last = first_[s + 1];
+      const int group = f < groups.first ? 0 : f < groups.second ? 1 : 2;
+      if (group == 2) break;
+      const int end = group == 0 ? groups.first : groups.second;
+      if (last > end) return;
+      for (int q = rows_begin_[s]; q < rows_begin_[s + 1]; ++q) {
+        const int row = rows_[static_cast<size_t>(q)];
+        if (row >= end && row < groups.second) return;  // a row in the second group, or past its own
+      }
+      ends[group] = s + 1;
+    }
+    if (ends[0] == 0 || ends[1] <= ends[0]) return;
+    group_end_ = {ends[0], ends[1]};
+  }
+
   std::vector<int> p_, nz_;      // layout of the factor planned for
   std::vector<int> first_;       // first column of each supernode, and n
   std::vector<int> super_of_;    // supernode of each column
@@ -346,8 +423,12 @@ class SupernodalFactor {
   std::vector<int> rows_;
   std::vector<size_t> block_;    // offset of each supernode's dense block (rows x columns, by columns)
   std::vector<size_t> target_;   // where each stored value of k goes among values_
-  std::vector<double> values_, product_;
-  std::vector<int> relative_;    // row of the current supernode's block of each factor row
+  std::vector<double> values_;
+  // Supernodes [0, group_end_[0]) and [group_end_[0], group_end_[1]) are
+  // independent of each other (both 0: no groups).
+  std::array<size_t, 2> group_end_{0, 0};
+  std::vector<int> head_, next_, cursor_;  // update lists (factorize)
+  Scratch scratch_[2];
 };
 
 // CHOLMOD's simplicial LDL'. A change of the contact changes the w diagonal
@@ -377,12 +458,15 @@ class CholmodFactor {
     supernodes_.clear();
     by_supernodes_ = nested;
     cholmod_sparse a = view(k);
+    JointSeparatedOrder order;
     if (nested) {
-      const std::vector<int> order = joint_separated_order(mesh);
-      if (!order.empty()) {
-        common_.method[0].ordering = CHOLMOD_GIVEN;
-        factor_ = cholmod_analyze_p(&a, const_cast<int*>(order.data()), nullptr, 0, &common_);
-      }
+      // The columns of the factor in that order (no postordering), so that
+      // its two groups of slabs keep their columns apart.
+      order = joint_separated_order(mesh);
+      common_.method[0].ordering = CHOLMOD_GIVEN;
+      common_.postorder = false;
+      factor_ = cholmod_analyze_p(&a, order.dofs.data(), nullptr, 0, &common_);
+      common_.postorder = true;
     } else {
       // The model grids' small meshes (150-1700 nodes): AMD's analysis costs
       // a third of nested dissection's and its factors solve them faster.
@@ -399,16 +483,16 @@ class CholmodFactor {
     // pattern of L, found symbolically, and the supernodes planned from it
     // (before the case's contact is known). A factor that cannot be laid out
     // so is made symbolic again and factorised column by column.
-    if (nested && !(lay_out_pattern(k) && supernodes_.plan(*factor_, k, row_of_dof_))) {
+    if (nested && !(lay_out_pattern(k) && supernodes_.plan(*factor_, k, row_of_dof_, order.groups))) {
       by_supernodes_ = false;
       supernodes_.clear();
       if (!cholmod_change_factor(CHOLMOD_PATTERN, false, false, true, true, factor_, &common_))
         cholmod_free_factor(&factor_, &common_);
     }
   }
-  bool factorize(const SparseMatrix& k) {
+  bool factorize(const SparseMatrix& k, bool second_thread) {
     if (factor_ == nullptr) return false;
-    if (supernodes_.fits(*factor_)) return supernodes_.factorize(k, *factor_);
+    if (supernodes_.fits(*factor_)) return supernodes_.factorize(k, *factor_, second_thread);
     cholmod_sparse a = view(k);
     return cholmod_factorize(&a, factor_, &common_) && common_.status == CHOLMOD_OK;
   }
@@ -565,22 +649,45 @@ class CholmodFactor {
   // joint) separate the slabs from each other: each slab's other unknowns
   // come first, slab by slab, the joint unknowns last. A slab's nodes are a
   // grid, ordered by nested dissection along its own grid lines
-  // (dissect_grid), each node's unknowns kept together.
-  static std::vector<int> joint_separated_order(const SlabMesh& mesh) {
+  // (dissect_grid), each node's unknowns kept together. The slabs come in
+  // two groups of about equal work (the factor's operations grow as a
+  // slab's nodes to the power 1.5), which can be factorised side by side.
+  struct JointSeparatedOrder {
+    std::vector<int> dofs;
+    std::pair<int, int> groups{0, 0};  // ends of the two groups' unknowns
+  };
+  static JointSeparatedOrder joint_separated_order(const SlabMesh& mesh) {
     const size_t n = 3 * static_cast<size_t>(mesh.node_count());
     std::vector<uint8_t> separator(n, 0);
     for (const JointSpring& j : mesh.joint_springs) separator[3 * static_cast<size_t>(j.node_a)] = 1;
-    std::vector<int> order;
-    order.reserve(n);
-    for (const SlabPanel& p : mesh.panels) {
-      dissect_grid(0, p.nodes_x(), 0, p.nodes_y(), [&](int32_t i, int32_t j) {
-        const int node = p.node(p.line_x0 + i, p.line_y0 + j);
-        for (int d = 3 * node; d < 3 * node + 3; ++d)
-          if (!separator[static_cast<size_t>(d)]) order.push_back(d);
-      });
+    // Largest slab first to the group with less work so far.
+    std::vector<size_t> by_size(mesh.panels.size());
+    for (size_t i = 0; i < by_size.size(); ++i) by_size[i] = i;
+    auto work = [&](size_t i) { return std::pow(mesh.panels[i].nodes_x() * double{1} * mesh.panels[i].nodes_y(), 1.5); };
+    std::stable_sort(by_size.begin(), by_size.end(), [&](size_t a, size_t b) { return work(a) > work(b); });
+    std::vector<int> group(mesh.panels.size());
+    double group_work[2] = {0, 0};
+    for (size_t i : by_size) {
+      const int g = group_work[1] < group_work[0] ? 1 : 0;
+      group[i] = g;
+      group_work[g] += work(i);
+    }
+    JointSeparatedOrder order;
+    order.dofs.reserve(n);
+    for (int g = 0; g < 2; ++g) {
+      for (size_t i = 0; i < mesh.panels.size(); ++i) {
+        if (group[i] != g) continue;
+        const SlabPanel& p = mesh.panels[i];
+        dissect_grid(0, p.nodes_x(), 0, p.nodes_y(), [&](int32_t x, int32_t y) {
+          const int node = p.node(p.line_x0 + x, p.line_y0 + y);
+          for (int d = 3 * node; d < 3 * node + 3; ++d)
+            if (!separator[static_cast<size_t>(d)]) order.dofs.push_back(d);
+        });
+      }
+      (g == 0 ? order.groups.first : order.groups.second) = static_cast<int>(order.dofs.size());
     }
     for (size_t d = 0; d < n; ++d)
-      if (separator[d]) order.push_back(static_cast<int>(d));
+      if (separator[d]) order.dofs.push_back(static_cast<int>(d));
     return order;
   }
   // Nested dissection of the grid nodes [i0, i1) x [j0, j1): a plate element
@@ -720,7 +827,7 @@ void solve_contact(const SlabCase& c, SlabSolution& s, SparseMatrix& k, const Ve
     }
     if (!modified) {
       held.clear();
-      if (!solver.factorize(k)) {
+      if (!solver.factorize(k, c.second_thread)) {
         r.stop_reason = "the stiffness matrix could not be factorised";
         break;
       }
@@ -823,6 +930,7 @@ std::vector<uint8_t> predicted_contact(const SlabCase& c, const SlabMesh& mesh) 
   coarse.mesh_in = 2.0 * c.mesh_in;
   coarse.refine_in = coarse.mesh_in;
   coarse.warm_start = false;
+  coarse.second_thread = false;  // it runs beside the case's own work, or is too small to share
   const SlabSolution cs = solve_system<Factorization>(coarse, true);
   ElementCache elements{cs.rigidity, cs.poisson, 0.0, 0.0, {}};
   std::vector<uint8_t> contact(static_cast<size_t>(mesh.node_count()));
@@ -857,7 +965,7 @@ SlabSolution solve_system(const SlabCase& c, bool coarse) {
   std::future<std::vector<uint8_t>> prediction;
   if (!coarse && c.tensionless && c.predict_contact && 3 * s.mesh.node_count() > large_system_dofs) {
     predict = [&] { return predicted_contact<Factorization>(c, s.mesh); };
-    if (c.predict_concurrently) {
+    if (c.second_thread) {
       try {
         prediction = std::async(std::launch::async, predict);
         predict = [&] { return prediction.get(); };

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     std::cerr << "jpcp_slab: " << case_path << ": " << error << "\n";
     return 1;
   }
-  c.predict_concurrently = true;
+  c.second_thread = true;
   const jpcp::slab::SlabSolution s = jpcp::slab::solve_case(c);
   const auto& r = s.report;
   std::cerr << "jpcp_slab: " << r.iterations << (r.iterations == 1 ? " solve" : " solves") << ", "
