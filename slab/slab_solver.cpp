@@ -103,10 +103,33 @@ Vector load_vector(const SlabCase& c, const SlabMesh& mesh, ElementCache& cache)
   return f;
 }
 
-// The sparsity pattern of a mesh's matrix and where each element entry and
-// joint spring lands among its stored values, kept for the next case of the
-// same mesh so that its matrix is assembled in place (no sorting of
-// triplets). The values are summed in the same order either way.
+// Calls add(row, col, k_rc) for every entry of the lower triangle of plate
+// and joint stiffness (rows and columns numbered 3 node + component), in one
+// fixed order: the elements', then the joint springs'.
+template <class F>
+void for_each_stiffness_entry(const SlabMesh& mesh, ElementCache& cache, F&& add) {
+  for_each_element(mesh, [&](const SlabPanel&, int32_t ix, int32_t iy, const std::array<int32_t, 4>& nodes) {
+    const ElementMatrix& ke = cache.get(side(mesh.lines_x, ix), side(mesh.lines_y, iy)).stiffness;
+    for (size_t r = 0; r < 12; ++r) {
+      const int gr = 3 * nodes[r / 3] + static_cast<int>(r % 3);
+      for (size_t s = 0; s < 12; ++s) {
+        const int gs = 3 * nodes[s / 3] + static_cast<int>(s % 3);
+        if (gr >= gs) add(gr, gs, ke[r * 12 + s]);
+      }
+    }
+  });
+  for (const JointSpring& j : mesh.joint_springs) {
+    const int a = 3 * j.node_a, b = 3 * j.node_b;
+    add(a, a, j.stiffness);
+    add(b, b, j.stiffness);
+    add(std::max(a, b), std::min(a, b), -j.stiffness);
+  }
+}
+
+// The sparsity pattern of a mesh's matrix (lower triangle by columns) and
+// where each entry of for_each_stiffness_entry lands among its stored
+// values, kept for the next case of the same mesh. Every value is the sum of
+// its entries in that order.
 struct AssemblyPlan {
   std::vector<double> lines_x, lines_y;  // the mesh it was made for
   std::vector<int32_t> panel_lines;
@@ -128,62 +151,65 @@ struct AssemblyPlan {
     return !position.empty() && lines_x == mesh.lines_x && lines_y == mesh.lines_y && panel_lines == lines_of(mesh) &&
            springs == springs_of(mesh);
   }
+  // From the mesh's connectivity: every unknown of a node is coupled with
+  // every unknown of the nodes of its elements (itself and its grid
+  // neighbours on its slab), and a joint spring couples the w of its nodes.
+  void make(const SlabMesh& mesh, ElementCache& cache) {
+    const auto nodes = static_cast<size_t>(mesh.node_count());
+    std::vector<std::vector<int32_t>> partners(nodes);  // spring nodes numbered above
+    for (const JointSpring& j : mesh.joint_springs) {
+      const auto [lo, hi] = std::minmax(j.node_a, j.node_b);
+      if (lo != hi) partners[static_cast<size_t>(lo)].push_back(hi);
+    }
+    outer.assign(1, 0);
+    inner.clear();
+    std::vector<int> rows;
+    for (size_t v = 0; v < nodes; ++v) {
+      const SlabPanel& p = mesh.panels[static_cast<size_t>(mesh.node_panel[v])];
+      const int32_t local = static_cast<int32_t>(v) - p.first_node;
+      const int32_t ix = p.line_x0 + local % p.nodes_x(), iy = p.line_y0 + local / p.nodes_x();
+      std::vector<int32_t>& w_partners = partners[v];
+      std::sort(w_partners.begin(), w_partners.end());
+      w_partners.erase(std::unique(w_partners.begin(), w_partners.end()), w_partners.end());
+      for (int d = 0; d < 3; ++d) {
+        const int col = 3 * static_cast<int>(v) + d;
+        rows.clear();
+        for (int32_t y = std::max(iy - 1, p.line_y0); y <= std::min(iy + 1, p.line_y1); ++y)
+          for (int32_t x = std::max(ix - 1, p.line_x0); x <= std::min(ix + 1, p.line_x1); ++x)
+            for (int e = 0; e < 3; ++e)
+              if (3 * p.node(x, y) + e >= col) rows.push_back(3 * p.node(x, y) + e);
+        if (d == 0)
+          for (int32_t u : w_partners) rows.push_back(3 * u);
+        std::sort(rows.begin(), rows.end());
+        inner.insert(inner.end(), rows.begin(), rows.end());
+        outer.push_back(static_cast<int>(inner.size()));
+      }
+    }
+    position.clear();
+    for_each_stiffness_entry(mesh, cache, [&](int row, int col, double) {
+      const auto begin = inner.begin() + outer[static_cast<size_t>(col)];
+      const auto end = inner.begin() + outer[static_cast<size_t>(col) + 1];
+      position.push_back(static_cast<int>(std::lower_bound(begin, end, row) - inner.begin()));
+    });
+    lines_x = mesh.lines_x;
+    lines_y = mesh.lines_y;
+    panel_lines = lines_of(mesh);
+    springs = springs_of(mesh);
+  }
 };
 
 // Lower triangle of plate and joint stiffness, with every w diagonal present.
 SparseMatrix plate_matrix(const SlabMesh& mesh, ElementCache& cache, AssemblyPlan& plan) {
   const int n = 3 * mesh.node_count();
+  if (!plan.fits(mesh)) plan.make(mesh, cache);
   SparseMatrix k(n, n);
-  const bool planned = plan.fits(mesh);
-  std::vector<Eigen::Triplet<double, int>> t;
-  size_t entry = 0;
-  if (planned) {
-    k.resizeNonZeros(static_cast<Eigen::Index>(plan.inner.size()));
-    std::copy(plan.outer.begin(), plan.outer.end(), k.outerIndexPtr());
-    std::copy(plan.inner.begin(), plan.inner.end(), k.innerIndexPtr());
-    std::fill(k.valuePtr(), k.valuePtr() + plan.inner.size(), 0.0);
-  } else {
-    t.reserve(static_cast<size_t>(mesh.node_count()) * 78 + mesh.joint_springs.size() * 3);
-  }
+  k.resizeNonZeros(static_cast<Eigen::Index>(plan.inner.size()));
+  std::copy(plan.outer.begin(), plan.outer.end(), k.outerIndexPtr());
+  std::copy(plan.inner.begin(), plan.inner.end(), k.innerIndexPtr());
+  std::fill(k.valuePtr(), k.valuePtr() + plan.inner.size(), 0.0);
   double* values = k.valuePtr();
-  auto add = [&](int row, int col, double v) {
-    if (planned) {
-      values[plan.position[entry++]] += v;
-    } else {
-      t.emplace_back(row, col, v);
-    }
-  };
-  for_each_element(mesh, [&](const SlabPanel&, int32_t ix, int32_t iy, const std::array<int32_t, 4>& nodes) {
-    const ElementMatrix& ke = cache.get(side(mesh.lines_x, ix), side(mesh.lines_y, iy)).stiffness;
-    for (size_t r = 0; r < 12; ++r) {
-      const int gr = 3 * nodes[r / 3] + static_cast<int>(r % 3);
-      for (size_t s = 0; s < 12; ++s) {
-        const int gs = 3 * nodes[s / 3] + static_cast<int>(s % 3);
-        if (gr >= gs) add(gr, gs, ke[r * 12 + s]);
-      }
-    }
-  });
-  for (const JointSpring& j : mesh.joint_springs) {
-    const int a = 3 * j.node_a, b = 3 * j.node_b;
-    add(a, a, j.stiffness);
-    add(b, b, j.stiffness);
-    add(std::max(a, b), std::min(a, b), -j.stiffness);
-  }
-  if (planned) return k;
-  k.setFromTriplets(t.begin(), t.end());
-  k.makeCompressed();
-  plan.lines_x = mesh.lines_x;
-  plan.lines_y = mesh.lines_y;
-  plan.panel_lines = AssemblyPlan::lines_of(mesh);
-  plan.springs = AssemblyPlan::springs_of(mesh);
-  plan.outer.assign(k.outerIndexPtr(), k.outerIndexPtr() + n + 1);
-  plan.inner.assign(k.innerIndexPtr(), k.innerIndexPtr() + k.nonZeros());
-  plan.position.clear();
-  for (const auto& e : t) {
-    const int* begin = k.innerIndexPtr() + k.outerIndexPtr()[e.col()];
-    const int* end = k.innerIndexPtr() + k.outerIndexPtr()[e.col() + 1];
-    plan.position.push_back(static_cast<int>(std::lower_bound(begin, end, e.row()) - k.innerIndexPtr()));
-  }
+  size_t entry = 0;
+  for_each_stiffness_entry(mesh, cache, [&](int, int, double v) { values[plan.position[entry++]] += v; });
   return k;
 }
 
