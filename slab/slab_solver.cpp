@@ -434,7 +434,7 @@ class SupernodalFactor {
       if (last > end) return;
       for (int q = rows_begin_[s]; q < rows_begin_[s + 1]; ++q) {
         const int row = rows_[static_cast<size_t>(q)];
-        if (row >= end && row < groups.second) return;  // a row in the second group, or past its own
+        if (row >= end && row < groups.second) return;  // a first-group column with a row in the second group
       }
       ends[group] = s + 1;
     }
@@ -453,7 +453,10 @@ class SupernodalFactor {
   // Supernodes [0, group_end_[0]) and [group_end_[0], group_end_[1]) are
   // independent of each other (both 0: no groups).
   std::array<size_t, 2> group_end_{0, 0};
-  std::vector<int> head_, next_, cursor_;  // update lists (factorize)
+  // Supernodes still to update later ones, listed under the next one each
+  // updates (head_, next_), with the position of that one's first row among
+  // theirs (cursor_); made anew by each factorisation.
+  std::vector<int> head_, next_, cursor_;
   Scratch scratch_[2];
 };
 
@@ -689,7 +692,9 @@ class CholmodFactor {
     // Largest slab first to the group with less work so far.
     std::vector<size_t> by_size(mesh.panels.size());
     for (size_t i = 0; i < by_size.size(); ++i) by_size[i] = i;
-    auto work = [&](size_t i) { return std::pow(mesh.panels[i].nodes_x() * double{1} * mesh.panels[i].nodes_y(), 1.5); };
+    auto work = [&](size_t i) {
+      return std::pow(mesh.panels[i].nodes_x() * double{1} * mesh.panels[i].nodes_y(), 1.5);
+    };
     std::stable_sort(by_size.begin(), by_size.end(), [&](size_t a, size_t b) { return work(a) > work(b); });
     std::vector<int> group(mesh.panels.size());
     double group_work[2] = {0, 0};
@@ -1003,6 +1008,7 @@ SlabSolution solve_system(const SlabCase& c, bool coarse) {
   SparseMatrix k = plate_matrix(s.mesh, cache, plans[coarse ? 1 : 0]);
   const Vector f = load_vector(c, s.mesh, cache);
   solve_contact(c, s, k, f, coarse, kept[coarse ? 1 : 0], predict);
+  if (prediction.valid()) prediction.wait();  // unused (a kept contact): it reads s.mesh until done
   if (!coarse) average_moments(s, cache);
   return s;
 }
