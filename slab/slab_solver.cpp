@@ -652,26 +652,22 @@ class CholmodFactor {
   }
 
  private:
-  // A lower triangle by compressed columns as CHOLMOD reads it, without a
-  // copy; a pattern alone when x is null.
-  static cholmod_sparse lower_triangle(size_t n, size_t nonzeros, const int* p, const int* i, const double* x) {
+  // k's lower triangle by compressed columns as CHOLMOD reads it, without a
+  // copy.
+  static cholmod_sparse view(const SparseMatrix& k) {
     cholmod_sparse a{};
-    a.nrow = a.ncol = n;
-    a.nzmax = nonzeros;
-    a.p = const_cast<int*>(p);
-    a.i = const_cast<int*>(i);
-    a.x = const_cast<double*>(x);  // read only
+    a.nrow = a.ncol = static_cast<size_t>(k.rows());
+    a.nzmax = static_cast<size_t>(k.nonZeros());
+    a.p = const_cast<int*>(k.outerIndexPtr());
+    a.i = const_cast<int*>(k.innerIndexPtr());
+    a.x = const_cast<double*>(k.valuePtr());  // read only
     a.stype = -1;
     a.itype = CHOLMOD_INT;
-    a.xtype = x != nullptr ? CHOLMOD_REAL : CHOLMOD_PATTERN;
+    a.xtype = CHOLMOD_REAL;
     a.dtype = CHOLMOD_DOUBLE;
     a.sorted = 1;
     a.packed = 1;
     return a;
-  }
-  static cholmod_sparse view(const SparseMatrix& k) {
-    return lower_triangle(static_cast<size_t>(k.rows()), static_cast<size_t>(k.nonZeros()), k.outerIndexPtr(),
-                          k.innerIndexPtr(), k.valuePtr());
   }
   // Order of the unknowns of a large mesh. Only w is coupled across a joint,
   // so the w of the nodes on the near side of every joint (a few dozen a
