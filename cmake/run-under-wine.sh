@@ -7,18 +7,21 @@
 # ("wine client error: ... Connection reset by peer"): the program dies
 # before or while it runs, through no fault of its own. Such a run, and only
 # such a run, is made once more, with a line on standard error that says so.
-# The program's standard error is passed on after it ends.
+# The standard output and error of the last run are passed on when it ends
+# (a dropped run's partial output is not).
 set -u
 wine=${1:?Wine program}
 shift
-err=$(mktemp) || exit 1
-trap 'rm -f "$err"' EXIT
+out=$(mktemp) && err=$(mktemp) || exit 1
+trap 'rm -f "$out" "$err"' EXIT
 for attempt in 1 2; do
-  "$wine" "$@" 2>"$err"
+  "$wine" "$@" >"$out" 2>"$err"
   status=$?
-  cat "$err" >&2
-  if [ "$status" -eq 0 ] || [ "$attempt" -eq 2 ] || ! grep -q 'wine client error' "$err"; then
-    exit "$status"
+  if [ "$status" -ne 0 ] && [ "$attempt" -eq 1 ] && grep -q 'wine client error' "$err"; then
+    echo "run-under-wine.sh: the Wine server dropped the program (exit status $status); running it once more" >&2
+    continue
   fi
-  echo "run-under-wine.sh: the Wine server dropped the program (exit status $status); running it once more" >&2
+  cat "$out"
+  cat "$err" >&2
+  exit "$status"
 done

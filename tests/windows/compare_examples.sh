@@ -25,6 +25,9 @@ work=${3:-$windows/compare-examples}
 export WINEPREFIX=${WINEPREFIX:-$windows/wineprefix}
 export WINEDEBUG=-all
 wine=$(command -v wine || command -v wine64) || { echo "Wine is not installed" >&2; exit 1; }
+# Reruns a program once when the Wine server dropped it (a fault of the test
+# machine, not of the programs).
+under_wine=$(cd "$(dirname "$0")/../../cmake" && pwd)/run-under-wine.sh
 
 for tool in jpcp_example jpcp_models jpcp_cracking jpcp_faulting; do
   [ -x "$linux/$tool" ] || { echo "missing $linux/$tool" >&2; exit 1; }
@@ -80,7 +83,7 @@ run_windows() {
   run() {
     exe=$1
     shift
-    "$wine" "$windows/$exe.exe" "$@"
+    "$under_wine" "$wine" "$windows/$exe.exe" "$@"
   }
   run jpcp_example cracking "$w\\one" "${one_case[@]}" >/dev/null
   run jpcp_example cracking "$w\\two" "${two_case[@]}" >/dev/null
@@ -103,17 +106,7 @@ started=$(date +%s)
 run_linux
 echo "Linux programs: $(($(date +%s) - started)) s"
 started=$(date +%s)
-# A Wine server that goes away under a program ("wine client error") is a
-# fault of the test machine, not of the programs: the Windows side is then
-# run once more from scratch, and says so.
-run_windows 2>"$work/wine.err"
-cat "$work/wine.err" >&2
-if grep -q "wine client error" "$work/wine.err"; then
-  echo "the Wine server went away during the Windows runs: running them again"
-  rm -rf "$work/windows" && mkdir -p "$work/windows"
-  wineboot </dev/null >/dev/null 2>&1
-  run_windows
-fi
+run_windows
 echo "Windows programs under Wine: $(($(date +%s) - started)) s"
 
 # Exit statuses and console lines (CR removed).
