@@ -11,9 +11,10 @@ files), ``jpcp.results`` (readers of the result files), ``jpcp.report``
 (the HTML report).
 """
 
-import importlib
 import sys
 import types
+
+from jpcp._lazy import lazy_attributes
 
 # Imported on first use (see jpcp.inputs): ``python3 -m jpcp batch`` starts
 # its engines before pandas is loaded.
@@ -28,17 +29,7 @@ _LOCATIONS = {
     "SUMMARY_COLUMNS": ("jpcp.summary", "SUMMARY_COLUMNS"),
 }
 __all__ = list(_LOCATIONS)
-
-
-def __getattr__(name: str):
-    if name not in _LOCATIONS:
-        raise AttributeError(f"module {__name__!r} has no attribute {name!r}")
-    module, attribute = _LOCATIONS[name]
-    value = importlib.import_module(module)
-    if attribute is not None:
-        value = getattr(value, attribute)
-    globals()[name] = value
-    return value
+__getattr__ = lazy_attributes(__name__, globals(), _LOCATIONS)
 
 
 class _Package(types.ModuleType):

@@ -13,7 +13,7 @@ programs read (see ``GENERAL_FIELDS`` and ``FAULTING_FIELDS`` for units).
 Readers raise ``InputFileError`` for a file the programs would refuse.
 """
 
-import importlib
+from jpcp._lazy import lazy_attributes
 
 # Name -> submodule. A submodule is imported when one of its names is first
 # used: the table readers need pandas, which takes longer to import than a
@@ -61,16 +61,9 @@ _SUBMODULES = {
     "temperature": ("TEMPERATURE_COLUMNS", "read_temperature_data", "write_temperature_data"),
     "traffic": ("CLASS_COUNT", "read_axle_spectra", "read_hourly_traffic", "write_axle_spectra", "write_hourly_traffic"),
 }
-_MODULE_OF = {name: module for module, names in _SUBMODULES.items() for name in names}
-__all__ = sorted(_MODULE_OF)
-
-
-def __getattr__(name: str):
-    if name not in _MODULE_OF:
-        raise AttributeError(f"module {__name__!r} has no attribute {name!r}")
-    value = getattr(importlib.import_module(f"{__name__}.{_MODULE_OF[name]}"), name)
-    globals()[name] = value
-    return value
+_LOCATIONS = {name: (f"{__name__}.{module}", name) for module, names in _SUBMODULES.items() for name in names}
+__all__ = sorted(_LOCATIONS)
+__getattr__ = lazy_attributes(__name__, globals(), _LOCATIONS)
 
 
 def __dir__() -> list[str]:
