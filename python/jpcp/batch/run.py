@@ -16,6 +16,7 @@ from dataclasses import dataclass, field
 
 from jpcp.batch import prepare
 from jpcp.batch.study import MODEL_COLUMNS, PROGRAMS, Case, Study, read_study, write_study
+from jpcp.engines.process import PROGRAM_NAMES, find_program
 from jpcp.batch.worker import PLAN_FILE, STATUS_FILE, case_lock, read_json, results_complete, write_json
 
 RUN_FILE = "run.json"
@@ -25,31 +26,10 @@ WORKER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "worker.py")
 # The worker uses the standard library only: -S spares it the site module,
 # which is half of Python's start.
 WORKER_COMMAND = [sys.executable, "-S", WORKER]
-PROGRAM_NAMES = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting"}
 
 
 class RunError(RuntimeError):
     """A run that cannot start (bad options, missing programs, busy folder)."""
-
-
-def find_program(program: str) -> str | None:
-    """The engine of a program: in $JPCP_BUILD_DIR when set, else on the
-    PATH, else beside an installed package (<prefix>/bin for the package in
-    <prefix>/share/jpcp/python), else in the build folder of the source tree
-    this package is in."""
-    name = PROGRAM_NAMES[program]
-    build = os.environ.get("JPCP_BUILD_DIR")
-    candidates = [os.path.join(build, name)] if build else []
-    on_path = shutil.which(name)
-    if on_path:
-        candidates.append(on_path)
-    package = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))  # .../jpcp
-    candidates.append(os.path.normpath(os.path.join(package, "..", "..", "..", "..", "bin", name)))
-    candidates.append(os.path.normpath(os.path.join(package, "..", "..", "build", name)))
-    for candidate in candidates:
-        if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
-            return os.path.abspath(candidate)
-    return None
 
 
 def effective_models(case: Case, models: dict[str, str]) -> dict[str, str]:
