@@ -56,10 +56,12 @@ def run_cracking(source, models, results=None, summary=None, detail=False, engin
     return get(engine).run_cracking(source, models, results=results, summary=summary, detail=detail)
 
 
-def run_faulting(source, models, engine: str = "auto") -> RunResult:
-    """Runs jpcp_faulting on a section folder with a model folder; its
-    source folder is left as it was."""
-    return get(engine).run_faulting(source, models)
+def run_faulting(source, models, results=None, engine: str = "auto") -> RunResult:
+    """Runs jpcp_faulting on a section folder with a model folder.
+    ``results=None`` leaves the source folder as it was; otherwise the files
+    the run writes go to ``results`` (the source folder itself, as the
+    program does, or another folder)."""
+    return get(engine).run_faulting(source, models, results=results)
 
 
 __all__ = ["RunError", "RunResult", "available", "get", "run_cracking", "run_faulting"]

@@ -131,16 +131,17 @@ class ProcessEngine:
             if scratch is not None:
                 shutil.rmtree(scratch, ignore_errors=True)
 
-    def run_faulting(self, source, models) -> RunResult:
+    def run_faulting(self, source, models, results=None) -> RunResult:
         from jpcp import results as readers
 
         source = Path(source)
-        copy = _sibling_copy(source)
+        in_place = results is not None and Path(results).resolve() == source.resolve()
+        folder = source if in_place else _sibling_copy(source)
         try:
-            console = _run([_program("faulting"), str(copy), str(Path(models).resolve())], copy / FAULTING_ERRORS)
+            console = _run([_program("faulting"), str(folder), str(Path(models).resolve())], folder / FAULTING_ERRORS)
 
             def read(reader, name):
-                path = copy / name
+                path = folder / name
                 return reader(path) if path.exists() else None
 
             return RunResult(
@@ -151,4 +152,23 @@ class ProcessEngine:
                 warnings=warning_lines(console),
             )
         finally:
-            shutil.rmtree(copy.parent, ignore_errors=True)
+            if not in_place:
+                if results is not None:
+                    _copy_written(source, folder, Path(results))
+                shutil.rmtree(folder.parent, ignore_errors=True)
+
+
+def _copy_written(source: Path, copy: Path, target: Path) -> None:
+    """Copies into ``target`` the files a run wrote in the copy of its
+    source folder: new ones, and those it rewrote (the copy keeps the
+    source's modification times)."""
+    target.mkdir(parents=True, exist_ok=True)
+    for path in copy.iterdir():
+        if not path.is_file():
+            continue
+        try:
+            written = (source / path.name).stat().st_mtime_ns != path.stat().st_mtime_ns
+        except OSError:
+            written = True
+        if written:
+            shutil.copy2(path, target / path.name)
