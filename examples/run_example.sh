@@ -131,15 +131,24 @@ name_files() {
 }
 
 # Runs an engine with its arguments, says its exit status and time and shows
-# its error file; a failed run ends the example.
-run_engine() { # run_engine ERROR_FILE PROGRAM ARGUMENT...
-  local errors=$1 program=$2 t0 code
-  shift 2
+# its error file; a failed run ends the example. Beside the results (FOLDER)
+# it keeps what the programs do not write themselves, for jpcp summary and
+# the report: KIND.out, the console output (its WARNING lines), and
+# KIND.models, the model folder the run used.
+run_engine() { # run_engine FOLDER KIND MODELS ERROR_FILE PROGRAM ARGUMENT...
+  local folder=$1 kind=$2 model_folder=$3 errors=$4 program=$5 t0 code warnings
+  shift 5
   say ""
   say "== $program $*"
+  (cd "$model_folder" && pwd) >"$folder/$kind.models"
   t0=$(now)
-  "$bin/$program" "$@"
-  code=$?
+  "$bin/$program" "$@" | tee "$folder/$kind.out"
+  code=${PIPESTATUS[0]}
+  warnings=$(grep -c '^ \*\*\* WARNING ' "$folder/$kind.out")
+  if [ "$warnings" -gt 0 ]; then
+    say "$warnings WARNING messages above: a model input was outside the model's range and the model gave 0"
+    say "there (no stress or deflection), so the result may be unconservative."
+  fi
   say "exit status $code after $(elapsed "$t0" "$(now)")"
   if [ -s "$errors" ]; then
     say "$(basename "$errors"):"
@@ -150,7 +159,8 @@ run_engine() { # run_engine ERROR_FILE PROGRAM ARGUMENT...
 
 # --- cracking ------------------------------------------------------------
 mkdir -p "$cracking_out"
-run_engine "$cracking_out/JPCP Errors.txt" jpcp_cracking "$cracking_in" "$cracking_out" "$models/cracking"
+run_engine "$cracking_out" cracking "$models/cracking" "$cracking_out/JPCP Errors.txt" \
+  jpcp_cracking "$cracking_in" "$cracking_out" "$models/cracking"
 say "Result files in $cracking_out:"
 name_files "$cracking_out" \
   "${section}_Cracking.csv" "monthly damage and percent slabs cracked" \
@@ -163,17 +173,22 @@ name_files "$cracking_out" \
   "ESALs.txt" "design traffic in million ESALs" \
   "Traff.csv" "axle totals per load class" \
   "Progress.tmp" "last progress value" \
-  "VersionCracking.txt" "version of the file layouts"
+  "VersionCracking.txt" "version of the file layouts" \
+  "cracking.out" "the console output (kept by this script)" \
+  "cracking.models" "the model folder used (kept by this script)"
 
 # --- faulting ------------------------------------------------------------
-run_engine "$faulting_in/ErrorsFAULT.txt" jpcp_faulting "$faulting_in" "$models/faulting"
+run_engine "$faulting_in" faulting "$models/faulting" "$faulting_in/ErrorsFAULT.txt" \
+  jpcp_faulting "$faulting_in" "$models/faulting"
 say "Result files in $faulting_in (next to the inputs):"
 name_files "$faulting_in" \
   "JPCP_faulting.csv" "monthly faulting with every intermediate quantity" \
   "JPCP_faulting2.csv" "monthly summary table" \
   "_Deflection.csv" "corner deflections per month (Response.txt)" \
   "Progress.tmp" "last progress value" \
-  "VersionFaulting.txt" "version of the file layouts"
+  "VersionFaulting.txt" "version of the file layouts" \
+  "faulting.out" "the console output (kept by this script)" \
+  "faulting.models" "the model folder used (kept by this script)"
 
 # --- headline numbers ----------------------------------------------------
 say ""

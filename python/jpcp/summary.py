@@ -8,6 +8,7 @@ from pathlib import Path
 import pandas as pd
 
 from jpcp import results
+from jpcp.runrecord import run_record
 from jpcp._text import ENCODING, split_fields
 from jpcp.results.faulting import FAULTING2_HEADING_LINES
 from jpcp.sections import CRACKING_ERRORS, CRACKING_SUFFIX, FAULTING_ERRORS, SectionRef, find_sections
@@ -21,9 +22,10 @@ SUMMARY_COLUMNS = [
     "damage_bottom_up",  # last Toal_BU
     "damage_top_down",  # last Total_TD
     "faulting_in",  # last mean faulting, in
+    "warnings",  # WARNING messages on the console (points outside a model's range); empty: not kept
     "message",  # first error line
 ]
-NUMERIC_COLUMNS = ["months", "percent_cracked", "damage_bottom_up", "damage_top_down", "faulting_in"]
+NUMERIC_COLUMNS = ["months", "percent_cracked", "damage_bottom_up", "damage_top_down", "faulting_in", "warnings"]
 
 
 def _last_row(path: Path, skip: int) -> list[str] | None:
@@ -50,6 +52,8 @@ def _row(ref: SectionRef) -> tuple[dict, list[str]]:
         if last is not None and len(last) >= 16:
             row.update(months=last[0], faulting_in=last[15])
     row["status"] = "ok" if last is not None else "missing"
+    warnings = run_record(ref.folder, ref.kind).warnings
+    row["warnings"] = "" if warnings is None else str(len(warnings))
     return row, errors
 
 

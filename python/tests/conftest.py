@@ -74,13 +74,19 @@ def example(engines, tmp_path_factory) -> ExampleRun:
     run(program("jpcp_example"), "faulting", paths.faulting, *EXAMPLE_OPTIONS)
     run(program("jpcp_models"), "demo-cracking", paths.cracking_models)
     run(program("jpcp_models"), "demo-faulting", paths.faulting_models)
-    run_cracking(paths.cracking, paths.results, paths.cracking_models)
-    run_faulting(paths.faulting, paths.faulting_models)
+    from jpcp.runrecord import write_models
+
+    # What the example script keeps beside the results: console output and model folder.
+    (paths.results / "cracking.out").write_text(run_cracking(paths.cracking, paths.results,
+                                                             paths.cracking_models).stdout)
+    (paths.faulting / "faulting.out").write_text(run_faulting(paths.faulting, paths.faulting_models).stdout)
+    write_models(paths.results, "cracking", paths.cracking_models)
+    write_models(paths.faulting, "faulting", paths.faulting_models)
     return paths
 
 
 def copy_section(source: Path, target: Path) -> Path:
     """A copy of a section folder with its inputs only (no results)."""
-    shutil.copytree(source, target, ignore=shutil.ignore_patterns("*_Cracking.csv", "JPCP_faulting*", "Version*",
+    shutil.copytree(source, target, ignore=shutil.ignore_patterns("*_Cracking.csv", "*.out", "*.models", "JPCP_faulting*", "Version*",
                                                                  "_Deflection.csv", "Progress.tmp", "Errors*"))
     return target

@@ -203,6 +203,7 @@ def test_local_run_merges_lists_broken_case_and_retries(sections, tmp_path):
         for kind in ("cracking", "faulting"):
             row = by_case[(name, kind)]
             assert row["status"] == "ok" and row["months"] == "24" and float(row["seconds"]) > 0
+            assert row["warnings"] == "0"  # counted in the console output the case folder keeps
     broken = by_case[("broken", "cracking")]
     assert broken["status"] == "failed" and broken["message"].startswith("Unexpected end of file")
     assert f"failed broken: {broken['message']}" in result.stdout

@@ -66,3 +66,36 @@ def test_installed_launcher_runs_the_package(engines, example, tmp_path):
     direct = subprocess.run([sys.executable, "-m", "jpcp", "summary", str(example.root)], capture_output=True,
                             text=True, check=True, env={"PYTHONPATH": str(ROOT / "python"), "PATH": "/usr/bin:/bin"})
     assert printed.stdout == direct.stdout
+
+
+def test_warnings_counted_and_reported_with_the_recorded_model_folder(example, tmp_path):
+    # 40 ft joints lie outside the demonstration models' slab lengths: the
+    # models print a WARNING message for each such point and give 0 there.
+    from jpcp import inputs
+    from jpcp.report import write_report
+
+    source = copy_section(example.cracking, tmp_path / "far")
+    general = inputs.read_general_input(source / "GeneralInput.txt")
+    general["joint_spacing"] = 40.0
+    inputs.write_general_input(general, source / "GeneralInput.txt")
+    results = tmp_path / "far-results"
+    console = run_cracking(source, results, example.cracking_models).stdout
+    (results / "cracking.out").write_text(console)
+    expected = sum(line.startswith(" *** WARNING ") for line in console.splitlines())
+    assert expected > 0
+
+    assert jpcp.summary(tmp_path)["warnings"].tolist() == [str(expected)]
+    assert jpcp.summary(example.root)["warnings"].tolist() == ["0", "0"]
+
+    page = tmp_path / "far.html"
+    write_report([results], page)
+    text = page.read_text(encoding="utf-8")
+    assert f'class="console-warnings alarm" data-count="{expected}"' in text
+    assert "ZVEC(1) = 40.00000 does not satisfy" in text  # a wrapped message is shown joined
+    assert "Model folder: not known" in text and 'id="demonstration"' not in text
+    example_page = tmp_path / "example.html"
+    write_report([example.results], example_page)
+    text = example_page.read_text(encoding="utf-8")
+    assert f"Model folder: {example.cracking_models.resolve()} (" in text and 'data-count="0"' in text
+    (results / "cracking.out").unlink()  # a run started by hand: nothing kept, nothing known
+    assert jpcp.summary(tmp_path)["warnings"].tolist() == [""]

@@ -23,6 +23,8 @@
 #include "faulting/inputs/shared_inputs.h"
 #include "tests/support/section_folder.h"
 #include "tools/jpcp_example/calendar.h"
+#include "tools/jpcp_example/climate.h"
+#include "tools/jpcp_example/materials.h"
 #include "tools/jpcp_example/options.h"
 #include "tools/jpcp_example/random.h"
 #include "tools/jpcp_example/section_files.h"
@@ -421,6 +423,18 @@ double peak_class_upper_bound(Axle axle, double low, double high) {
     }
   }
   return best_upper;
+}
+
+// Frozen months stiffen the foundation threefold, but never beyond what the
+// faulting results can hold (k in F8.4: below 1000 psi/in); a usual k-value
+// keeps its threefold frozen months.
+TEST(ExampleSeasons, FrozenMonthsOfAStiffFoundationStayWritable) {
+  const Climate& cold = *find_climate("wet-freeze");
+  const TypicalYearValues stiff = typical_year(cold, BaseType::granular, 500.0);
+  EXPECT_EQ(*std::max_element(stiff.k_value.begin(), stiff.k_value.end()), 999.0);
+  const TypicalYearValues usual = typical_year(cold, BaseType::granular, 150.0);
+  EXPECT_EQ(*std::max_element(usual.k_value.begin(), usual.k_value.end()), 450.0);
+  EXPECT_EQ(*std::min_element(usual.k_value.begin(), usual.k_value.end()), 120.0);
 }
 
 TEST(ExampleTraffic, SpectraPeakWhereAxlesOfTheirKindAreUsuallyLoaded) {

@@ -27,6 +27,10 @@ constexpr std::array<BaseProperties, 3> base_table = {{
 
 constexpr double frozen_below_c = 0.0;
 constexpr double frozen_k_factor = 3.0;
+// The largest monthly k-value written: JPCP_faulting.csv holds the k-value
+// in F8.4, so 1000 psi/in or more cannot be written and the faulting run
+// fails at its end. A frozen month of a stiff foundation stops here.
+constexpr double max_monthly_k_value = 999.0;
 constexpr double thaw_k_factor = 0.8;
 constexpr double frozen_granular_factor = 4.0;
 constexpr double thaw_granular_factor = 0.7;
@@ -91,7 +95,7 @@ TypicalYearValues typical_year(const Climate& climate, BaseType base, double k_v
       k_factor = thaw_k_factor;
       granular_factor = thaw_granular_factor;
     }
-    year.k_value[m] = k_value * k_factor;
+    year.k_value[m] = std::min(k_value * k_factor, max_monthly_k_value);
     switch (base) {
       case BaseType::granular:
         year.base_modulus[m] = properties.modulus_psi * granular_factor;

@@ -52,8 +52,9 @@ struct TypicalYearValues {
 
 // A month is frozen when its normal mean air temperature is below 0 deg C;
 // the first month after a frozen spell is the thaw month.
-//   k-value: the annual value, three times it when frozen, 0.8 times it in
-//            the thaw month;
+//   k-value: the annual value, three times it when frozen (at most 999
+//            psi/in, the most both programs' result files hold), 0.8 times
+//            it in the thaw month;
 //   granular base: the same pattern, four times when frozen, 0.7 in the thaw;
 //   asphalt-treated base: stiffness falling with the pavement temperature,
 //            E = E70 10^(-0.02 (T - 70 F)), within 150 000 .. 2 000 000 psi;

@@ -11,6 +11,7 @@ Layout of a run folder DIR:
         cracking/results/         cracking results folder
         faulting/                 faulting source folder, also its results
         cracking.out/.err, faulting.out/.err   the programs' console output
+        cracking.models, faulting.models       the model folder of each program
 
 Input files that the overrides do not change are hard links to the base
 section's files (a copy where links are not possible): a 20-year temperature
@@ -29,6 +30,7 @@ from pathlib import Path
 from jpcp import inputs
 from jpcp.batch.study import PROGRAMS, TRAFFIC_SCALE, Case
 from jpcp.batch.worker import PLAN_FILE, write_json
+from jpcp.runrecord import write_models
 
 CASES_FOLDER = "cases"
 CRACKING_RESULTS = "cracking/results"
@@ -286,6 +288,8 @@ def prepare_case(run_dir: str, case: Case, models: dict[str, str], programs: dic
         model_folder = case.models.get(program) or models.get(program)
         if not model_folder:
             raise CaseError(f"case {case.name}: no {program} model folder (column {program}_models or --{program}-models)")
+        # The report reads the model folder of each program's results here.
+        write_models(folder, program, model_folder)
         if program == "cracking":
             (folder / CRACKING_RESULTS).mkdir(parents=True)
             sections = _prepare_inputs(Path(run_dir), "cracking", case, base, folder / "cracking")

@@ -101,6 +101,13 @@ def write_report(path: str, study: Study, table: pd.DataFrame, case_states: list
         f"<p>{len(case_states)} cases: {counts['ok']} finished without error, {counts['failed']} failed, "
         f"{counts['pending']} not finished.</p>"
     )
+    warned = table[pd.to_numeric(table["warnings"], errors="coerce").fillna(0) > 0]
+    if not warned.empty:
+        parts.append(
+            f"<p class='alarm' id='warnings'>{len(warned)} runs printed WARNING messages (a model input outside "
+            "the model's range, where the model gave 0: the result may be unconservative):</p>"
+        )
+        parts.append(_table(warned[["case", "kind", "warnings"]]))
     varied = study.varied_columns()
     if not varied:
         parts.append("<p>No input varies across the cases: no figures.</p>")

@@ -18,6 +18,7 @@ matplotlib.rcParams.update({"svg.fonttype": "path", "font.size": 9})
 
 from jpcp.report import figures  # noqa: E402  (after the backend is chosen)
 from jpcp.report.models import ModelFolder, models_for  # noqa: E402
+from jpcp.runrecord import FIRST_WARNINGS, run_record  # noqa: E402
 from jpcp.sections import Section, find_sections, load_section  # noqa: E402
 from jpcp.summary import SUMMARY_COLUMNS, summary  # noqa: E402
 
@@ -37,6 +38,8 @@ figcaption { font-size: 90%; color: #333; margin-top: .3em; }
 .demo { color: #700; font-weight: bold; }
 ul.messages li.error { color: #900; }
 ul.messages li.warning { color: #850; }
+.alarm { color: #b00; font-weight: bold; }
+ul.console { color: #b00; font-family: "DejaVu Sans Mono", monospace; font-size: 85%; }
 .meta { color: #555; font-size: 90%; }
 .wide { overflow-x: auto; }
 """
@@ -114,8 +117,29 @@ def _messages(section: Section, model_folders: list[ModelFolder]) -> list[tuple[
     if overflow:
         messages.append(("warning", f"{overflow} result fields hold asterisks (a value too wide for its field)"))
     if not model_folders:
-        messages.append(("warning", "model folder not found: give it with --models to check its origin"))
+        messages.append(("warning", "model folder not known: the run kept no record of it; give it with --models"))
+    elif not all(folder.exists for folder in model_folders):
+        messages.append(("warning", "the model folder of the run is no longer there"))
     return messages
+
+
+def _console_warnings_html(section: Section) -> str:
+    """The count of WARNING messages the program printed (a point outside a
+    model's range: the model gave 0 there), and the first of them; red when
+    there are any."""
+    warnings = run_record(section.folder, section.kind).warnings
+    if warnings is None:
+        return ('<p class="console-warnings">Console output not kept (the run was not started by the example '
+                "script or jpcp batch): its WARNING messages are not known.</p>")
+    count = len(warnings)
+    if not count:
+        return '<p class="console-warnings" data-count="0">0 WARNING messages on the console.</p>'
+    parts = [f'<p class="console-warnings alarm" data-count="{count}">{count} WARNING messages on the console: '
+             "a model input was outside the model's range and the model gave 0 there (no stress, no "
+             "deflection), so the results may be unconservative. The first of them:</p>", '<ul class="console">']
+    parts += [f"<li>{_escape(text)}</li>" for text in warnings[:FIRST_WARNINGS]]
+    parts.append("</ul>")
+    return "\n".join(parts)
 
 
 def _section_html(section: Section, plots, model_folders: list[ModelFolder], first_figure: int, number: int) -> str:
@@ -127,10 +151,13 @@ def _section_html(section: Section, plots, model_folders: list[ModelFolder], fir
         origin = ('<span class="demo">demonstration models: results for demonstration, not design</span>'
                   if folder.demonstration else "models not marked as demonstration models")
         parts.append(f'<p class="meta">Model folder: {_escape(folder.path)} ({origin})</p>')
+    if not model_folders:
+        parts.append('<p class="meta">Model folder: not known (no record of the run; give it with --models)</p>')
     parts.append("<h3>Inputs at a glance</h3><table><tr><th>Input</th><th>Value</th></tr>")
     parts += [f"<tr><td>{_escape(name)}</td><td>{_escape(value)}</td></tr>" for name, value in _glance(section)]
     parts.append("</table>")
     parts.append("<h3>Warnings and errors</h3>")
+    parts.append(_console_warnings_html(section))
     messages = _messages(section, model_folders)
     if messages:
         parts.append('<ul class="messages">')
@@ -155,6 +182,8 @@ def _summary_html(folders) -> str:
         for column, value in zip(SUMMARY_COLUMNS, row):
             if column == "case":  # rows come in the order of the sections below
                 cells.append(f'<td><a href="#section-{number}">{_escape(value)}</a></td>')
+            elif column == "warnings" and value not in ("", "0"):
+                cells.append(f'<td class="number alarm">{_escape(value)}</td>')
             else:
                 cells.append(_number_cell(value) if column not in ("kind", "status", "message")
                              else f"<td>{_escape(value)}</td>")
@@ -215,7 +244,7 @@ def main(arguments: list[str]) -> int:
     parser.add_argument("-o", "--output", default="report.html", metavar="FILE", help="the page (report.html)")
     parser.add_argument("--png", metavar="DIR", help="also write every figure as a PNG file into DIR")
     parser.add_argument("--models", action="append", default=[], metavar="DIR",
-                        help="model folder the sections used (repeatable); found near the results otherwise")
+                        help="model folder the sections used (repeatable); otherwise the one the run record names")
     options = parser.parse_args(arguments)
     missing = [f for f in options.folders + options.models if not Path(f).is_dir()]
     if missing:

@@ -1,18 +1,20 @@
 """Which model folder a section's results came from, and whether it holds
 the demonstration models.
 
-A results folder does not record its model folder. The report takes the
-folders given with --models; without them it looks for model folders
-(those with an NNinfo.txt) beside the section's folder and one level up,
-to two levels deep, the layout the example script writes
-(out/example/cracking-results beside out/example/models/cracking). A model
-folder is the faulting program's when it holds defl0.csv.
+A results folder does not record its model folder; the runner does (see
+jpcp.runrecord: the example script and jpcp batch keep it beside the
+results). The report takes the folders given with --models, else the one
+the run record names; without either the model folder is not known, and the
+report says so rather than guess from the folders nearby. A model folder is
+the faulting program's when it holds defl0.csv.
 """
 
 from __future__ import annotations
 
 from dataclasses import dataclass
 from pathlib import Path
+
+from jpcp.runrecord import run_record
 
 MARKER = "DEMONSTRATION.txt"
 
@@ -22,6 +24,7 @@ class ModelFolder:
     path: Path
     kind: str  # cracking or faulting
     demonstration: bool
+    exists: bool = True
 
 
 def describe(path) -> ModelFolder:
@@ -31,30 +34,14 @@ def describe(path) -> ModelFolder:
     info = path / "NNinfo.txt"
     if not demonstration and info.exists():
         demonstration = "demonstration" in info.read_text(encoding="latin-1", errors="replace").lower()
-    return ModelFolder(path, kind, demonstration)
-
-
-def _model_folders_below(root: Path, depth: int) -> list[Path]:
-    found = []
-    if (root / "NNinfo.txt").exists():
-        found.append(root)
-    if depth > 0:
-        try:
-            children = sorted(p for p in root.iterdir() if p.is_dir())
-        except OSError:
-            children = []
-        for child in children:
-            found += _model_folders_below(child, depth - 1)
-    return found
+    return ModelFolder(path, kind, demonstration, path.is_dir())
 
 
 def models_for(section_folder, kind: str, given=()) -> list[ModelFolder]:
-    """The model folders of the section's kind: the given ones, else those
-    found near the section's folder."""
+    """The model folders of the section's kind: the given ones, else the one
+    its run record names (kept even when it no longer exists or looks like
+    the other program's); empty when not known."""
     if given:
-        folders = [describe(p) for p in given]
-    else:
-        section_folder = Path(section_folder).resolve()
-        candidates = _model_folders_below(section_folder.parent, 2)
-        folders = [describe(p) for p in dict.fromkeys(candidates)]
-    return [folder for folder in folders if folder.kind == kind]
+        return [folder for folder in (describe(p) for p in given) if folder.kind == kind]
+    recorded = run_record(section_folder, kind).models
+    return [describe(recorded)] if recorded is not None else []
