@@ -8,11 +8,9 @@ pavement engines, jpcp_cracking and jpcp_faulting.
 
 Sub-modules: ``jpcp.inputs`` (readers and writers of the section input
 files), ``jpcp.results`` (readers of the result files), ``jpcp.report``
-(the HTML report).
+(the HTML report), ``jpcp.engines`` (running a section, in this process or
+as a program), ``jpcp.batch`` (studies of many sections).
 """
-
-import sys
-import types
 
 from jpcp._lazy import lazy_attributes
 
@@ -25,20 +23,9 @@ _LOCATIONS = {
     "SectionRef": ("jpcp.sections", "SectionRef"),
     "find_sections": ("jpcp.sections", "find_sections"),
     "read_section": ("jpcp.sections", "read_section"),
-    "summary": ("jpcp.summary", "summary"),
-    "SUMMARY_COLUMNS": ("jpcp.summary", "SUMMARY_COLUMNS"),
+    "summary": ("jpcp.summaries", "summary"),
+    "SUMMARY_COLUMNS": ("jpcp.summaries", "SUMMARY_COLUMNS"),
 }
 __all__ = list(_LOCATIONS)
 __getattr__ = lazy_attributes(__name__, globals(), _LOCATIONS)
 
-
-class _Package(types.ModuleType):
-    def __setattr__(self, name: str, value) -> None:
-        # ``jpcp.summary`` is the function; importing the submodule of the
-        # same name must not put the module in its place.
-        if name == "summary" and isinstance(value, types.ModuleType):
-            return
-        super().__setattr__(name, value)
-
-
-sys.modules[__name__].__class__ = _Package

@@ -7,7 +7,7 @@ import sys
 # Command -> module with a main(arguments) -> exit status. Imported only
 # when used, so a command's dependencies do not slow the others.
 COMMANDS = {
-    "summary": ("jpcp.summary", "one CSV row per section found in folders"),
+    "summary": ("jpcp.summaries", "one CSV row per section found in folders"),
     "report": ("jpcp.report", "an HTML page with the figures of the sections found in folders"),
     "batch": ("jpcp.batch", "runs studies of many sections"),
 }

@@ -21,7 +21,7 @@ ROOT = PYTHON_DIR.parent
 
 from jpcp.batch import study as studies
 from jpcp.batch import worker
-from jpcp.summary import SUMMARY_COLUMNS
+from jpcp.summaries import SUMMARY_COLUMNS
 
 BUILD = Path(os.environ.get("JPCP_BUILD_DIR", ROOT / "build"))
 
@@ -170,7 +170,7 @@ def test_run_path_loads_no_pandas_and_jpcp_summary_stays_the_function():
     code = (
         "import sys, jpcp.batch.cli, jpcp.batch.run\n"
         "assert 'pandas' not in sys.modules, 'pandas loaded'\n"
-        "import jpcp.summary, jpcp\n"
+        "import jpcp.summaries, jpcp\n"
         "assert jpcp.summary.__name__ == 'summary' and callable(jpcp.summary), jpcp.summary\n"
     )
     result = subprocess.run(

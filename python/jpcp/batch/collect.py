@@ -9,7 +9,7 @@ import pandas as pd
 from jpcp.batch import prepare
 from jpcp.batch.state import CaseState
 from jpcp.batch.study import PROGRAMS, Study
-from jpcp.summary import SUMMARY_COLUMNS, summary_rows
+from jpcp.summaries import SUMMARY_COLUMNS, summary_rows
 
 SUMMARY_FILE = "summary.csv"
 REPORT_FILE = "report.html"

@@ -20,7 +20,7 @@ from jpcp.report import figures  # noqa: E402  (after the backend is chosen)
 from jpcp.report.models import ModelFolder, models_for  # noqa: E402
 from jpcp.runrecord import FIRST_WARNINGS, run_record  # noqa: E402
 from jpcp.sections import Section, find_sections, load_section  # noqa: E402
-from jpcp.summary import SUMMARY_COLUMNS, summary  # noqa: E402
+from jpcp.summaries import SUMMARY_COLUMNS, summary  # noqa: E402
 
 STYLE = """
 body { font-family: "DejaVu Sans", Arial, sans-serif; margin: 1.5em auto; max-width: 60em; color: #111;
