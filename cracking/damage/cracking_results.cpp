@@ -248,7 +248,7 @@ bool write_calibration_summary(RunContext& run, const CrackingSection& section, 
 
 // The 12 rows of every year: running cumulative damage, totals with the
 // initial damages, and the bounded cracking.
-bool write_cracking_rows(RunContext& run, std::ofstream& out, const CrackingSection& section, int32_t years,
+bool write_cracking_rows(RunContext& run, platform::OutputFile& out, const CrackingSection& section, int32_t years,
                          const InitialDamage& initial, const TransferCoefficients& coefficients, float offset) {
   std::array<float, damage_component_count> running{};
   int32_t age = 1;
@@ -325,7 +325,7 @@ bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t a
 
   const std::string name =
       std::string(platform::trimmed(section.input_set.section_name)) + std::string(cracking_file_suffix);
-  std::ofstream out;
+  platform::OutputFile out;
   if (!platform::create_output(out, platform::join(run.results_folder, name))) {
     // Reported and skipped; the run goes on.
     run.report_error(std::string(refusing_to_share) + name);
