@@ -40,5 +40,10 @@ def finish(status: int) -> None:
     os._exit(status)
 
 
-if __name__ == "__main__":
+def run() -> None:
+    """The ``jpcp`` command."""
     finish(main(sys.argv[1:]))
+
+
+if __name__ == "__main__":
+    run()

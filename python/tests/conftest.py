@@ -9,14 +9,12 @@ from __future__ import annotations
 import os
 import shutil
 import subprocess
-import sys
 from dataclasses import dataclass
 from pathlib import Path
 
 import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(ROOT / "python"))
 BUILD = Path(os.environ.get("JPCP_BUILD_DIR", ROOT / "build"))
 PROGRAMS = ("jpcp_cracking", "jpcp_faulting", "jpcp_example", "jpcp_models")
 

@@ -18,11 +18,10 @@ import pytest
 
 PYTHON_DIR = Path(__file__).resolve().parents[1]
 ROOT = PYTHON_DIR.parent
-sys.path.insert(0, str(PYTHON_DIR))
 
-from jpcp.batch import study as studies  # noqa: E402
-from jpcp.batch import worker  # noqa: E402
-from jpcp.summary import SUMMARY_COLUMNS  # noqa: E402
+from jpcp.batch import study as studies
+from jpcp.batch import worker
+from jpcp.summary import SUMMARY_COLUMNS
 
 BUILD = Path(os.environ.get("JPCP_BUILD_DIR", ROOT / "build"))
 

@@ -43,7 +43,13 @@ def _parser() -> argparse.ArgumentParser:
     run.add_argument("--out", required=True, metavar="DIR", help="run folder: a folder per case, summary and report")
     run.add_argument("--cracking-models", metavar="DIR", help="NN model folder for cases without their own")
     run.add_argument("--faulting-models", metavar="DIR", help="deflection model folder for cases without their own")
-    run.add_argument("--engine", choices=("local", "slurm"), default="local")
+    run.add_argument(
+        "--engine",
+        choices=("local", "inprocess", "slurm"),
+        default="local",
+        help="local: the programs through GNU parallel; inprocess: the engines' library on a pool of threads "
+        "of this process (no --timeout); slurm: a job array",
+    )
     run.add_argument("-j", "--jobs", type=int, metavar="N", help="cases at a time per host (local; default: the cores)")
     run.add_argument("--sshloginfile", metavar="FILE", help="GNU parallel's remote hosts (local engine)")
     run.add_argument("--retry-failed", action="store_true", help="run again only the cases that failed")
@@ -117,6 +123,8 @@ def _run(options) -> int:
     )
     if options.jobs is not None and options.jobs < 1:
         raise runner.RunError("-j must be at least 1")
+    if options.engine == "inprocess" and (options.timeout or options.sshloginfile):
+        raise runner.RunError("--timeout and --sshloginfile need the programs as processes (--engine local)")
     run_dir = os.path.abspath(options.out)
     study, programs = runner.start_run(options.study, run_dir, settings)
     with runner.Lock(run_dir):
@@ -135,6 +143,9 @@ def _run(options) -> int:
         if options.engine == "local":
             if selected:
                 rows = runner.run_local(run_dir, selected, settings, programs)
+        elif options.engine == "inprocess":
+            if selected:
+                rows = runner.run_inprocess(run_dir, selected, settings, programs)
         else:
             return _submit(run_dir, study, selected, settings, programs)
     return _collect(run_dir, study, settings.models, rows)

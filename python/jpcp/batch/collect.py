@@ -7,7 +7,7 @@ import os
 import pandas as pd
 
 from jpcp.batch import prepare
-from jpcp.batch.run import CaseState
+from jpcp.batch.state import CaseState
 from jpcp.batch.study import PROGRAMS, Study
 from jpcp.summary import SUMMARY_COLUMNS, summary_rows
 

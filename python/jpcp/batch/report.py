@@ -15,7 +15,7 @@ from jpcp.report import DEMONSTRATION_BANNER, STYLE, svg
 from jpcp.report.figures import new_figure
 from jpcp.report.models import describe
 
-from jpcp.batch.run import CaseState
+from jpcp.batch.state import CaseState
 from jpcp.batch.study import Study
 
 EXTRA_STYLE = """

@@ -15,7 +15,9 @@ import time
 from dataclasses import dataclass, field
 
 from jpcp.batch import prepare
+from jpcp.batch.state import CaseState, case_state, effective_models, identity, states  # noqa: F401  (the run's API)
 from jpcp.batch.study import MODEL_COLUMNS, PROGRAMS, Case, Study, read_study, write_study
+from jpcp.engines.process import PROGRAM_NAMES, find_program
 from jpcp.batch.worker import PLAN_FILE, STATUS_FILE, case_lock, read_json, results_complete, write_json
 
 RUN_FILE = "run.json"
@@ -25,75 +27,10 @@ WORKER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "worker.py")
 # The worker uses the standard library only: -S spares it the site module,
 # which is half of Python's start.
 WORKER_COMMAND = [sys.executable, "-S", WORKER]
-PROGRAM_NAMES = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting"}
 
 
 class RunError(RuntimeError):
     """A run that cannot start (bad options, missing programs, busy folder)."""
-
-
-def find_program(program: str) -> str | None:
-    """The engine of a program: in $JPCP_BUILD_DIR when set, else on the
-    PATH, else beside an installed package (<prefix>/bin for the package in
-    <prefix>/share/jpcp/python), else in the build folder of the source tree
-    this package is in."""
-    name = PROGRAM_NAMES[program]
-    build = os.environ.get("JPCP_BUILD_DIR")
-    candidates = [os.path.join(build, name)] if build else []
-    on_path = shutil.which(name)
-    if on_path:
-        candidates.append(on_path)
-    package = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))  # .../jpcp
-    candidates.append(os.path.normpath(os.path.join(package, "..", "..", "..", "..", "bin", name)))
-    candidates.append(os.path.normpath(os.path.join(package, "..", "..", "build", name)))
-    for candidate in candidates:
-        if os.path.isfile(candidate) and os.access(candidate, os.X_OK):
-            return os.path.abspath(candidate)
-    return None
-
-
-def effective_models(case: Case, models: dict[str, str]) -> dict[str, str]:
-    return {p: case.models.get(p) or models.get(p, "") for p in case.bases}
-
-
-def identity(case: Case, models: dict[str, str]) -> dict:
-    """What a finished case must match to count as done: its study row with
-    the model folders it actually used."""
-    row = case.row()
-    for program, folder in effective_models(case, models).items():
-        row[MODEL_COLUMNS[program]] = folder
-    return row
-
-
-@dataclass
-class CaseState:
-    case: Case
-    state: str  # ok, failed, pending
-    record: dict | None = None
-
-    @property
-    def message(self) -> str:
-        return (self.record or {}).get("message", "")
-
-
-def case_state(run_dir: str, case: Case, models: dict[str, str]) -> CaseState:
-    """ok: finished without error and its results are all there; failed:
-    finished with an error (or could not be prepared); pending: not run,
-    killed before its record was written, or run for other inputs."""
-    folder = prepare.case_folder(run_dir, case.name)
-    record = read_json(os.path.join(folder, STATUS_FILE))
-    if record is None or record.get("row") != identity(case, models):
-        return CaseState(case, "pending", None)
-    if record.get("status") != "ok":
-        return CaseState(case, "failed", record)
-    plan = read_json(os.path.join(folder, PLAN_FILE)) or {"runs": [{"results": ["?"]}]}
-    if not all(results_complete(folder, run) for run in plan["runs"]):
-        return CaseState(case, "pending", None)
-    return CaseState(case, "ok", record)
-
-
-def states(run_dir: str, study: Study, models: dict[str, str]) -> list[CaseState]:
-    return [case_state(run_dir, case, models) for case in study.cases]
 
 
 # --- run folder ------------------------------------------------------------
@@ -165,8 +102,17 @@ def start_run(study_path: str, run_dir: str, options: RunOptions) -> tuple[Study
     study = load_study(study_path)
     used = {p for case in study.cases for p in case.bases}
     programs = {}
+    if options.engine == "inprocess":
+        from jpcp import engines
+
+        if "inprocess" not in engines.available():
+            raise RunError("the in-process engine is not available: build the jpcp.engine extension (build/python)")
     for program in sorted(used):
         path = find_program(program)
+        if path is None and options.engine == "inprocess":
+            # The plan keeps a command line, which this engine takes apart
+            # without starting the program.
+            path = PROGRAM_NAMES[program]
         if path is None:
             raise RunError(
                 f"{PROGRAM_NAMES[program]} not found: build the project, put it on the PATH or set JPCP_BUILD_DIR"
@@ -251,29 +197,41 @@ def select(run_dir: str, study: Study, options: RunOptions) -> tuple[list[CaseSt
 
 
 class Progress:
-    """Cases done and failed with the time left: a tqdm bar on a terminal,
-    a closing line in any case."""
+    """Cases done and failed with the time left: a tqdm bar on a terminal
+    (a plain count where tqdm is not installed), a closing line in any case."""
 
     def __init__(self, total: int, enabled: bool | None):
-        from tqdm import tqdm
-
         self.failed = 0
         self.done = 0
+        self.total = total
         self.lock = threading.Lock()
         disable = (not sys.stderr.isatty()) if enabled is None else not enabled
-        self.bar = tqdm(total=total, unit="case", desc="cases", disable=disable, dynamic_ncols=True, file=sys.stderr)
-        self.bar.set_postfix(failed=0)
+        try:
+            from tqdm import tqdm
+        except ImportError:
+            self.bar = None
+            self.plain = not disable
+        else:
+            self.bar = tqdm(total=total, unit="case", desc="cases", disable=disable, dynamic_ncols=True, file=sys.stderr)
+            self.bar.set_postfix(failed=0)
 
     def finished(self, status: str) -> None:
         with self.lock:
             self.done += 1
             if status != "ok":
                 self.failed += 1
-                self.bar.set_postfix(failed=self.failed)
-            self.bar.update(1)
+            if self.bar is not None:
+                if status != "ok":
+                    self.bar.set_postfix(failed=self.failed)
+                self.bar.update(1)
+            elif self.plain:
+                print(f"\rcases: {self.done}/{self.total}, {self.failed} failed", end="", file=sys.stderr, flush=True)
 
     def close(self) -> None:
-        self.bar.close()
+        if self.bar is not None:
+            self.bar.close()
+        elif self.plain and self.done:
+            print(file=sys.stderr)
 
 
 MAX_CASES_PER_JOB = 64
@@ -415,3 +373,72 @@ def _stop_parallel(process: subprocess.Popen) -> None:
     except subprocess.TimeoutExpired:
         process.kill()
         process.wait()
+
+
+# --- in-process engine -------------------------------------------------------
+
+
+def _execute_in_process(engine):
+    """The worker's ``execute`` for the engines' library: the run's command
+    line taken apart (cracking SOURCE RESULTS MODELS, faulting SOURCE
+    MODELS, relative to the case folder), its console output written as a
+    program's would be."""
+
+    def execute(folder: str, run: dict, out, err) -> int | None:
+        from jpcp.engines import RunError as EngineError
+
+        command = run["command"]
+        place = lambda name: os.path.join(folder, name)  # noqa: E731
+        try:
+            if run["program"] == "cracking":
+                result = engine.run_cracking(place(command[1]), command[3], results=place(command[2]))
+            else:
+                result = engine.run_faulting(place(command[1]), command[2], results=place(command[1]))
+        except EngineError as error:
+            err.write((error.detail or str(error)).encode("latin-1", "replace") + b"\n")
+            return error.exit_status
+        out.write("".join(line + "\n" for line in result.warnings).encode("latin-1", "replace"))
+        return 0
+
+    return execute
+
+
+def run_inprocess(run_dir: str, cases: list[Case], options: RunOptions, programs: dict[str, str]):
+    """Runs the cases with the engines' library in this process, on a pool
+    of threads (the library releases the interpreter while a section is
+    analysed); returns the summary rows of the cases that finished."""
+    import concurrent.futures
+
+    from jpcp import engines
+    from jpcp.batch.collect import CaseRows
+    from jpcp.batch.worker import run_case
+
+    engine = engines.get("inprocess")
+    execute = _execute_in_process(engine)
+    progress = Progress(len(cases), options.progress)
+    rows = CaseRows(run_dir)
+    previous = signal.signal(signal.SIGTERM, _raise_stopped)
+    pool = concurrent.futures.ThreadPoolExecutor(max_workers=options.jobs or os.cpu_count() or 1)
+    try:
+        running = {}
+        for case in cases:
+            record = prepare_or_fail(run_dir, case, options, programs)
+            if record is not None:
+                progress.finished(record.get("status", "failed"))
+            else:
+                folder = prepare.case_folder(run_dir, case.name)
+                running[pool.submit(run_case, folder, None, execute)] = case
+        for future in concurrent.futures.as_completed(running):
+            record = future.result()
+            progress.finished(record["status"])
+            rows.rows(case_state(run_dir, running[future], options.models))
+    except (Stopped, KeyboardInterrupt):
+        # Cases not started are dropped; those running finish their section.
+        pool.shutdown(wait=True, cancel_futures=True)
+        progress.close()
+        raise Stopped() from None
+    finally:
+        signal.signal(signal.SIGTERM, previous)
+        pool.shutdown(wait=True)
+    progress.close()
+    return rows

@@ -99,33 +99,49 @@ def _clean(folder: str, run: dict) -> None:
             pass
 
 
-def run_one(folder: str, run: dict, timeout: float | None) -> dict:
-    """Runs one engine in the case folder; returns its part of the record."""
+def _run_program(folder: str, run: dict, timeout: float | None, out, err) -> tuple[int | None, str]:
+    """Runs one engine as a program: its exit status (None when it could
+    not start or was stopped) and a note on why it has none."""
+    exit_status = None
+    note = ""
+    try:
+        process = subprocess.Popen(run["command"], cwd=folder, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+    except OSError as error:
+        note = f"cannot start {run['command'][0]}: {error.strerror}"
+    else:
+        try:
+            exit_status = process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+            note = f"{run['program']} stopped after the time limit of {timeout:g} s"
+        except BaseException:
+            process.kill()
+            process.wait()
+            raise
+    return exit_status, note
+
+
+def run_one(folder: str, run: dict, timeout: float | None, execute=None) -> dict:
+    """Runs one engine in the case folder; returns its part of the record.
+    ``execute(folder, run, out, err)``, when given, runs the engine in this
+    process instead of as a program: it writes the console output to the
+    open files ``out`` and ``err`` and returns the exit status."""
     _clean(folder, run)
     out_path = os.path.join(folder, run["program"] + ".out")
     err_path = os.path.join(folder, run["program"] + ".err")
     started = time.monotonic()
-    used_before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    who = resource.RUSAGE_THREAD if execute is not None else resource.RUSAGE_CHILDREN
+    used_before = resource.getrusage(who)
     exit_status = None
     note = ""
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
-        try:
-            process = subprocess.Popen(run["command"], cwd=folder, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
-        except OSError as error:
-            note = f"cannot start {run['command'][0]}: {error.strerror}"
+        if execute is not None:
+            exit_status = execute(folder, run, out, err)
         else:
-            try:
-                exit_status = process.wait(timeout=timeout)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
-                note = f"{run['program']} stopped after the time limit of {timeout:g} s"
-            except BaseException:
-                process.kill()
-                process.wait()
-                raise
+            exit_status, note = _run_program(folder, run, timeout, out, err)
     seconds = time.monotonic() - started
-    used = resource.getrusage(resource.RUSAGE_CHILDREN)
+    used = resource.getrusage(who)
     cpu_seconds = (used.ru_utime + used.ru_stime) - (used_before.ru_utime + used_before.ru_stime)
 
     errors = _lines(os.path.join(folder, run["error_file"]))
@@ -163,14 +179,15 @@ def case_lock(folder: str):
     return open(os.path.join(locks, os.path.basename(folder)), "a")
 
 
-def run_case(folder: str, timeout: float | None = None) -> dict:
-    """Runs every engine of a prepared case and writes its status record."""
+def run_case(folder: str, timeout: float | None = None, execute=None) -> dict:
+    """Runs every engine of a prepared case and writes its status record
+    (``execute``: see run_one)."""
     with case_lock(folder) as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        return _run_case(folder, timeout)
+        return _run_case(folder, timeout, execute)
 
 
-def _run_case(folder: str, timeout: float | None) -> dict:
+def _run_case(folder: str, timeout: float | None, execute=None) -> dict:
     status_path = os.path.join(folder, STATUS_FILE)
     try:
         os.remove(status_path)
@@ -184,7 +201,7 @@ def _run_case(folder: str, timeout: float | None) -> dict:
         record_errors = [f"the case folder {folder} was not prepared (no readable {PLAN_FILE})"]
     else:
         name = plan["case"]
-        runs = [run_one(folder, run, timeout) for run in plan["runs"]]
+        runs = [run_one(folder, run, timeout, execute) for run in plan["runs"]]
         record_errors = [line for run in runs for line in run["errors"]]
     failed = bool(record_errors) or any(run["status"] != "ok" for run in runs)
     record = {
