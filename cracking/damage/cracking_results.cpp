@@ -1,5 +1,7 @@
 #include "cracking/damage/cracking_results.h"
 
+#include "common/inputs/general_fields.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -302,8 +304,8 @@ bool write_cracking_rows(RunContext& run, platform::OutputFile& out, const Crack
 bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t analysis_index) {
   // The damage tables hold 100 years; a longer design life is cut there.
   const int32_t years = std::min(section.years, static_cast<int32_t>(max_damage_years));
-  const TransferCoefficients coefficients{section.general.field[19], section.general.field[20]};
-  const float existing = section.general.field[42];  // P0, percent
+  const TransferCoefficients coefficients{section.general.field[inputs::general::crack_c4], section.general.field[inputs::general::crack_c5]};
+  const float existing = section.general.field[inputs::general::initial_cracking];  // P0, percent
 
   const inputs::Table2D<float> yearly = yearly_damage(section, years);
   InitialDamage initial;
@@ -312,9 +314,9 @@ bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t a
   } else {
     // Without existing cracking there is no cracking offset either, for
     // this and the section's later analyses.
-    section.general.field[43] = 0.0f;
+    section.general.field[inputs::general::cracking_offset] = 0.0f;
   }
-  const float offset = section.general.field[43];  // Pc, percent
+  const float offset = section.general.field[inputs::general::cracking_offset];  // Pc, percent
 
   if (run.calibration_mode) {
     if (!write_calibration_summary(run, section, analysis_index, yearly, years, initial, coefficients, offset)) {

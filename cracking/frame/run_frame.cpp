@@ -1,5 +1,7 @@
 #include "cracking/frame/run_frame.h"
 
+#include "common/inputs/general_fields.h"
+
 #include "cracking/analysis.h"
 
 #include <cmath>
@@ -128,14 +130,14 @@ bool read_section_inputs(RunContext& run, CrackingSection& section) {
   season_inputs.start_month = section.general.start_month;
   season_inputs.age_offset = section.general.age_offset;
   season_inputs.interface_switch = section.general.interface_switch;
-  season_inputs.field8 = section.general.field[8];
+  season_inputs.field8 = section.general.field[inputs::general::shoulder_lte];
   season_inputs.age_time_constant = section.general.age_time_constant;
   if (!inputs::read_season_pattern(files[inputs::season_pattern_file], files[inputs::pcc_modulus_file],
                                    season_inputs, report, section.season)) {
     return false;
   }
   // A negative calibration gradient replaces the section's own.
-  if (run.calibration_mode && run.bgcal < 0.0f) section.general.field[24] = run.bgcal;
+  if (run.calibration_mode && run.bgcal < 0.0f) section.general.field[inputs::general::built_in_gradient] = run.bgcal;
   write_console_line(run, section);
 
   if (!read_traffic(run, section)) return false;
@@ -178,7 +180,7 @@ bool run_analysis(RunContext& run, CrackingSection& section, int32_t analysis_in
   section.bonded = GradientDistributions{};
   section.nighttime_bin_count = static_cast<int32_t>(nighttime_bins);
   if (run.calibration_mode) {
-    section.general.field[6] = section.general.calibration_values[static_cast<size_t>(analysis_index - 1)];
+    section.general.field[inputs::general::joint_spacing] = section.general.calibration_values[static_cast<size_t>(analysis_index - 1)];
   }
   if (!monthly_setup_unbonded(run, section)) return false;
   if (section.two_case() && !monthly_setup_bonded(run, section)) return false;

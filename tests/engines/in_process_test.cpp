@@ -5,6 +5,7 @@
 // in the same process goes on.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -143,6 +144,18 @@ TEST_F(InProcess, ResultFilesAreThoseOfTheProgramsByteForByte) {
   EXPECT_EQ(f.files, faulting_program());
   // Nothing was written by the in-memory runs.
   EXPECT_FALSE(fs::exists(one_.path() / "JPCP_Cracking.csv"));
+
+  // The fixtures, for bench/compare_programs.sh (FIXTURES=folder).
+  if (const char* keep = std::getenv("JPCP_FIXTURE_OUT")) {
+    const fs::path out(keep);
+    fs::remove_all(out);
+    for (const auto& [name, folder] : {std::pair<const char*, const TempFolder*>{"cracking-one", &one_},
+                                       {"cracking-two-calibration", &two_}, {"faulting", &faulting_},
+                                       {"models-cracking", &nn_}, {"models-faulting", &fmodels_}}) {
+      fs::create_directories(out / name);
+      fs::copy(folder->path(), out / name, fs::copy_options::recursive);
+    }
+  }
 }
 
 TEST_F(InProcess, TwoThreadsGiveWhatOneThreadGives) {
