@@ -94,19 +94,32 @@ def main() -> int:
         print(f"   {kind:9s} process {process * 1000:8.1f} ms   in-process {inner * 1000:8.1f} ms   "
               f"ratio {inner / process:.2f}")
 
-    print("2. two threads against one (cracking sections)")
-    jobs = [(s / "cracking") for s in sections] * 2
+    print("2. two threads against one: 20-year sections (the example's), four of each program")
+    long_section = work / "long"
+    subprocess.run([BUILD / "jpcp_example", "both", long_section], check=True, capture_output=True)
+    jobs = [("cracking", long_section / "cracking", cracking_models)] * 4
+    jobs += [("faulting", long_section / "faulting", faulting_models)] * 4
 
-    def run_all(threads: int) -> float:
+    def one_run(job, tables=True):
+        kind, source, model_folder = job
+        if not tables:  # the engine alone, without building the DataFrames
+            return engine.result_files(kind, source, model_folder)
+        if kind == "cracking":
+            return engine.run_cracking(source, model_folder)
+        return engine.run_faulting(source, model_folder)
+
+    def rate(threads: int, tables: bool) -> float:
         start = time.perf_counter()
         with ThreadPoolExecutor(threads) as pool:
-            list(pool.map(lambda s: engine.run_cracking(s, cracking_models), jobs))
+            list(pool.map(lambda job: one_run(job, tables), jobs))
         return len(jobs) / (time.perf_counter() - start)
 
-    one = max(run_all(1) for _ in range(2))
-    two = max(run_all(2) for _ in range(2))
-    print(f"   one thread {one:.2f} sections/s   two threads {two:.2f} sections/s   speed-up {two / one:.2f}"
-          f"   ({os.cpu_count()} cores)")
+    for tables in (True, False):
+        one = max(rate(1, tables) for _ in range(2))
+        two = max(rate(2, tables) for _ in range(2))
+        what = "with the tables" if tables else "files only     "
+        print(f"   {what}: one thread {one:.2f} sections/s   two threads {two:.2f} sections/s   "
+              f"speed-up {two / one:.2f}   ({os.cpu_count()} cores)")
 
     print(f"3. resident memory over {args.soak} in-process runs of varied sections")
     at_50 = None

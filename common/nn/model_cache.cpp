@@ -63,9 +63,39 @@ std::shared_ptr<const StagedModel> ModelCache::load(std::string_view file_name) 
 #endif
 }
 
+std::shared_ptr<const ModelCache::Parsed> ModelCache::parsed(const std::string& path) {
+  auto parse = [&]() -> std::shared_ptr<const Parsed> {
+    const std::optional<std::string> contents = platform::read_input_file(path);
+    if (!contents) return nullptr;
+    auto result = std::make_shared<Parsed>();
+    result->ok = parse_response_model(*contents, result->model, result->reason);
+    return result;
+  };
+#if JPCP_MODEL_CACHE
+  const std::optional<std::string> found = platform::find_input_file(path);
+  if (!found) return nullptr;
+  std::error_code error;
+  FileStamp stamp;
+  stamp.size = std::filesystem::file_size(*found, error);
+  if (!error) stamp.modified = std::filesystem::last_write_time(*found, error);
+  if (error) return parse();
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (auto entry = parsed_.find(*found); entry != parsed_.end() && entry->second.stamp == stamp) {
+    return entry->second.parsed;
+  }
+  std::shared_ptr<const Parsed> result = parse();
+  ++parse_count_;
+  if (result) parsed_[*found] = ParsedEntry{stamp, result};
+  return result;
+#else
+  return parse();
+#endif
+}
+
 void ModelCache::clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   entries_.clear();
+  parsed_.clear();
 }
 
 long ModelCache::parse_count() const {
@@ -75,7 +105,7 @@ long ModelCache::parse_count() const {
 
 size_t ModelCache::size() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return entries_.size();
+  return entries_.size() + parsed_.size();
 }
 
 std::shared_ptr<const StagedModel> load_model(std::string_view file_name) {

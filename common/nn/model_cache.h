@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/nn/response_model.h"
 #include "common/nn/staged_model.h"
 
 namespace jpcp::nn {
@@ -28,6 +29,16 @@ class ModelCache {
   // blanks are ignored). Stops the run (platform::stop_run) with a one-line
   // message when the file cannot be opened or read.
   std::shared_ptr<const StagedModel> load(std::string_view file_name);
+  // A model file parsed as it is (no shape check): the model, or the reason
+  // it could not be parsed; nullptr when the file cannot be read. Nothing
+  // is reported: the caller words its own messages (the faulting engine's
+  // node files).
+  struct Parsed {
+    ResponseModel model;
+    bool ok = false;
+    std::string reason;
+  };
+  std::shared_ptr<const Parsed> parsed(const std::string& path);
   // Forgets every model.
   void clear();
   // Number of file parses by this cache.
@@ -46,6 +57,11 @@ class ModelCache {
   };
   mutable std::mutex mutex_;
   std::map<std::string, Entry> entries_;
+  struct ParsedEntry {
+    FileStamp stamp;
+    std::shared_ptr<const Parsed> parsed;
+  };
+  std::map<std::string, ParsedEntry> parsed_;
   long parse_count_ = 0;
 };
 
