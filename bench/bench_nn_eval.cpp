@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "common/nn/model_cache.h"
+#include "common/platform/run_scope.h"
 #include "common/nn/nn_eval_22.h"
 #include "common/nn/nn_eval_32.h"
 #include "common/nn/nn_eval_33.h"
@@ -72,10 +73,23 @@ std::vector<float> spread(size_t count, float low, float high) {
   return values;
 }
 
+// The benchmarks' model cache, the current one of the thread that runs them.
+ModelCache& bench_cache() {
+  static ModelCache cache;
+  static jpcp::platform::RunScope scope = [] {
+    jpcp::platform::RunScope s;
+    s.models = &cache;
+    return s;
+  }();
+  static jpcp::platform::ActiveRunScope active(scope);
+  return cache;
+}
+
 void prepare(benchmark::State& state, bool reread) {
+  ModelCache& cache = bench_cache();
   if (reread) {
     state.PauseTiming();
-    clear_model_cache();
+    cache.clear();
     state.ResumeTiming();
   }
 }

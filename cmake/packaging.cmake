@@ -38,6 +38,16 @@ else()
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libcholmod3")
   endif()
 endif()
+if(TARGET _jpcp_engine)
+  # The jpcp.engine extension module is built for one Python minor version.
+  math(EXPR JPCP_PYTHON_NEXT_MINOR "${Python_VERSION_MINOR} + 1")
+  set(JPCP_PYTHON_DEPENDS "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}), python3 (<< ${Python_VERSION_MAJOR}.${JPCP_PYTHON_NEXT_MINOR})")
+  if(CPACK_DEBIAN_PACKAGE_DEPENDS)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${JPCP_PYTHON_DEPENDS}")
+  else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "${JPCP_PYTHON_DEPENDS}")
+  endif()
+endif()
 
 # The .tar.gz unpacks into one folder named after the package.
 set(CPACK_ARCHIVE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME})

@@ -1,5 +1,7 @@
 #include "common/inputs/general_input.h"
 
+#include "common/inputs/general_fields.h"
+
 #include <algorithm>
 #include <limits>
 #include <span>
@@ -66,31 +68,31 @@ void store_fields(const std::array<float, general_field_count>& raw, GeneralInpu
   auto& field = input.field;
   for (size_t k = 1; k <= general_field_count; ++k) field[k] = raw[k - 1];
 
-  input.start_month = truncated(field[2]);
+  input.start_month = truncated(field[general::start_month]);
   // The age offset enters the concrete age of the first analysis month; at
   // least one month.
-  input.age_offset = std::max(truncated(field[3]), int32_t{1});
-  input.interface_switch = truncated(field[4]);
-  input.wheel_path_rule = truncated(field[9]);
-  input.age_time_constant = truncated(field[15]);
-  input.field23 = truncated(field[23]);
-  field[2] = static_cast<float>(input.start_month);
-  field[3] = static_cast<float>(input.age_offset);
-  field[4] = static_cast<float>(input.interface_switch);
-  field[9] = static_cast<float>(input.wheel_path_rule);
-  field[15] = static_cast<float>(input.age_time_constant);
-  field[23] = static_cast<float>(input.field23);
+  input.age_offset = std::max(truncated(field[general::age_offset]), int32_t{1});
+  input.interface_switch = truncated(field[general::bond_months]);
+  input.wheel_path_rule = truncated(field[general::widened_slab]);
+  input.age_time_constant = truncated(field[general::shrinkage_half_time]);
+  input.field23 = truncated(field[general::unused_23]);
+  field[general::start_month] = static_cast<float>(input.start_month);
+  field[general::age_offset] = static_cast<float>(input.age_offset);
+  field[general::bond_months] = static_cast<float>(input.interface_switch);
+  field[general::widened_slab] = static_cast<float>(input.wheel_path_rule);
+  field[general::shrinkage_half_time] = static_cast<float>(input.age_time_constant);
+  field[general::unused_23] = static_cast<float>(input.field23);
 
-  field[11] /= cubic_inches_per_cubic_foot;  // pcf to pci
-  field[16] = 0.0f;                          // read and discarded
-  field[17] = std::min(field[17], field17_upper_bound);
-  field[18] /= cubic_inches_per_cubic_foot;  // pcf to pci
-  field[21] = -field[21];
-  field[41] = 1.0f / field[41];
+  field[general::pcc_unit_weight] /= cubic_inches_per_cubic_foot;  // pcf to pci
+  field[general::unused_16] = 0.0f;                          // read and discarded
+  field[general::base_thickness] = std::min(field[general::base_thickness], field17_upper_bound);
+  field[general::base_unit_weight] /= cubic_inches_per_cubic_foot;  // pcf to pci
+  field[general::fatigue_c1] = -field[general::fatigue_c1];
+  field[general::tandem_axles_per_truck] = 1.0f / field[general::tandem_axles_per_truck];
 
-  input.fatigue_c1 = field[21];
-  input.fatigue_c2 = field[22];
-  input.tandem_count_scale = field[41];
+  input.fatigue_c1 = field[general::fatigue_c1];
+  input.fatigue_c2 = field[general::fatigue_c2];
+  input.tandem_count_scale = field[general::tandem_axles_per_truck];
 }
 
 // The permanent curl factor of the damage routines: no reduction down to
@@ -107,13 +109,13 @@ float built_in_gradient_factor(float gradient) {
 void apply_wheel_path_rule(GeneralInput& input) {
   if (input.wheel_path_rule != 1) return;
   auto& field = input.field;
-  const float a = (field[30] - field[27]) * 12.0f;
-  const float b = (field[27] - field[26]) * 12.0f - field[28];
+  const float a = (field[general::slab_width] - field[general::lane_width]) * 12.0f;
+  const float b = (field[general::lane_width] - field[general::axle_track]) * 12.0f - field[general::wheel_path_offset];
   if (a > 6.0f) {
-    field[28] = b;
-    field[8] = field8_wheel_path_value;
+    field[general::wheel_path_offset] = b;
+    field[general::shoulder_lte] = field8_wheel_path_value;
   } else {
-    field[28] = a + field[28];
+    field[general::wheel_path_offset] = a + field[general::wheel_path_offset];
   }
 }
 
@@ -170,12 +172,12 @@ bool read_general_input(std::string_view path, bool calibration_mode, const Repo
   }
 
   store_fields(raw, result);
-  result.built_in_gradient_factor = built_in_gradient_factor(result.field[24]);
+  result.built_in_gradient_factor = built_in_gradient_factor(result.field[general::built_in_gradient]);
   apply_wheel_path_rule(result);
-  result.field[8] = std::max(result.field[8], field8_lower_bound);
+  result.field[general::shoulder_lte] = std::max(result.field[general::shoulder_lte], field8_lower_bound);
 
   const std::string detail = platform::input_file_detail(path);
-  const int32_t years = rounded_design_life(result.field[1]);
+  const int32_t years = rounded_design_life(result.field[general::design_life]);
   if (years < 1 || years > max_analysis_years) {
     report_error(general_input_design_life_message, detail);
     return false;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/inputs/general_fields.h"
 #include "common/inputs/reporting.h"
 
 namespace jpcp::inputs {
@@ -38,10 +39,10 @@ struct GeneralInput {
   std::vector<float> observation_ages;    // years
   int32_t analysis_count = 1;             // N: number of calibration values, 1 outside calibration mode
 
-  float design_life() const { return field[1]; }
-  float slab_thickness() const { return field[5]; }
-  float joint_spacing_ft() const { return field[6]; }
-  float built_in_gradient() const { return field[24]; }
+  float design_life() const { return field[general::design_life]; }
+  float slab_thickness() const { return field[general::thickness]; }
+  float joint_spacing_ft() const { return field[general::joint_spacing]; }
+  float built_in_gradient() const { return field[general::built_in_gradient]; }
 };
 
 // How the messages of the range checks name the file.

@@ -222,13 +222,13 @@ bool hourly_percentages_valid(const std::array<float, 24>& percentages, std::str
 }
 
 void write_traffic_summaries(const AxleTraffic& traffic, std::string_view results_folder) {
-  std::ofstream esals;
+  platform::OutputFile esals;
   if (platform::create_output(esals, platform::join(results_folder, esals_file_name))) {
     const float design_traffic = design_traffic_millions(traffic);
     esals << esals_text_before << text::format_F(design_traffic, 6, 2) << esals_text_after << '\n';
   }
 
-  std::ofstream totals;
+  platform::OutputFile totals;
   if (!platform::create_output(totals, platform::join(results_folder, traffic_totals_file_name))) return;
   totals << text::FreeFormLine().text(traffic_totals_header).str() << '\n';
   for (int32_t k = 1; k <= traffic_totals_rows; ++k) {

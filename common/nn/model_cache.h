@@ -1,32 +1,75 @@
 // Loading of NN model files for the evaluators.
 //
-// With the model cache on (JPCP_MODEL_CACHE=1, the default build), each file
-// is parsed once per run and kept, keyed by its path, size and modification
-// time: a file replaced between calls is read again, so results are always
-// those of re-reading the file. With JPCP_MODEL_CACHE=0 every call reads and
-// parses the file afresh (kept to measure what the cache saves).
+// A ModelCache keeps the parsed models of the files it has loaded, keyed by
+// the path the file was found under (its folder and name), its size and its
+// modification time: a file replaced between calls is read again, so results
+// are always those of re-reading the file. It is owned by its caller (a run,
+// or an in-process caller that keeps its models between runs) and may be
+// shared by runs on several threads: its calls are serialised. The current
+// run scope (common/platform/run_scope.h) names the cache the evaluators use;
+// with none, every call reads and parses the file afresh. With
+// JPCP_MODEL_CACHE=0 a cache keeps nothing (kept to measure what it saves).
 #pragma once
 
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <string_view>
 
+#include "common/nn/response_model.h"
 #include "common/nn/staged_model.h"
 
 namespace jpcp::nn {
 
-// The model of the file named by `file_name` (a blank-padded text; trailing
-// blanks are ignored). Stops the run with a one-line message when the file
-// cannot be opened or read.
+class ModelCache {
+ public:
+  // The model of the file named by `file_name` (a blank-padded text; trailing
+  // blanks are ignored). Stops the run (platform::stop_run) with a one-line
+  // message when the file cannot be opened or read.
+  std::shared_ptr<const StagedModel> load(std::string_view file_name);
+  // A model file parsed as it is (no shape check): the model, or the reason
+  // it could not be parsed; nullptr when the file cannot be read. Nothing
+  // is reported: the caller words its own messages (the faulting engine's
+  // node files).
+  struct Parsed {
+    ResponseModel model;
+    bool ok = false;
+    std::string reason;
+  };
+  std::shared_ptr<const Parsed> parsed(const std::string& path);
+  // Forgets every model.
+  void clear();
+  // Number of file parses by this cache.
+  long parse_count() const;
+  size_t size() const;
+
+ private:
+  struct FileStamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified{};
+    bool operator==(const FileStamp&) const = default;
+  };
+  struct Entry {
+    FileStamp stamp;
+    std::shared_ptr<const StagedModel> model;
+  };
+  mutable std::mutex mutex_;
+  std::map<std::string, Entry> entries_;
+  struct ParsedEntry {
+    FileStamp stamp;
+    std::shared_ptr<const Parsed> parsed;
+  };
+  std::map<std::string, ParsedEntry> parsed_;
+  long parse_count_ = 0;
+};
+
+// The model of the file through the current run scope's cache, or parsed
+// afresh when the scope has none.
 std::shared_ptr<const StagedModel> load_model(std::string_view file_name);
 
 // True in the build that keeps parsed models.
 bool model_cache_enabled();
-
-// Forgets every cached model (tests; a long-lived tool between runs).
-void clear_model_cache();
-
-// Number of file parses since the start of the run (tests and benchmarks
-// use it to see whether the cache served a call).
-long model_parse_count();
 
 }  // namespace jpcp::nn

@@ -12,6 +12,7 @@
 
 #include "common/platform/result_guard.h"
 #include "common/platform/run_reporting.h"
+#include "common/platform/run_scope.h"
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -132,17 +133,22 @@ std::optional<std::string> read_input_file(std::string_view path) {
   return contents;
 }
 
-bool create_output(std::ofstream& out, std::string_view path) {
+namespace {
+
+bool open_output(OutputFile& out, std::string_view path, bool append) {
   note_written_file(path);
-  out.open(native_path(trimmed(path)), std::ios::out | std::ios::trunc);
-  return out.is_open();
+  if (OutputStore* store = current_run_scope().outputs) {
+    out.open_in_memory(*store, native_path(trimmed(path)), append);
+    return true;
+  }
+  return out.open_on_disk(native_path(trimmed(path)), append);
 }
 
-bool append_output(std::ofstream& out, std::string_view path) {
-  note_written_file(path);
-  out.open(native_path(trimmed(path)), std::ios::out | std::ios::app);
-  return out.is_open();
-}
+}  // namespace
+
+bool create_output(OutputFile& out, std::string_view path) { return open_output(out, path, false); }
+
+bool append_output(OutputFile& out, std::string_view path) { return open_output(out, path, true); }
 
 namespace {
 
@@ -223,10 +229,11 @@ bool file_exists(std::string_view path) {
 }
 
 void stop_run(std::string_view message_line, std::string_view detail) {
-  std::cout << message_line << '\n';
-  std::cout.flush();
+  std::ostream& out = run_out();
+  out << message_line << '\n';
+  out.flush();
   report_stop(message_line, detail);
-  std::exit(exit_stopped);
+  throw RunStopped{one_line(message_line), std::string(detail)};
 }
 
 }  // namespace jpcp::platform

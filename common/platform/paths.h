@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/platform/output_file.h"
+
 namespace jpcp::platform {
 
 // Removes trailing blanks (texts of the input files are blank-padded).
@@ -53,10 +55,11 @@ std::optional<std::string> find_input_file(std::string_view path);
 // Reads a whole input file; std::nullopt when it cannot be found or read.
 std::optional<std::string> read_input_file(std::string_view path);
 
-// Creates or replaces an output file for writing (text mode, platform line ends).
-bool create_output(std::ofstream& out, std::string_view path);
+// Creates or replaces an output file for writing (text mode, platform line
+// ends); in the current run's OutputStore when its scope has one.
+bool create_output(OutputFile& out, std::string_view path);
 // Opens an output file for appending; it is created when absent.
-bool append_output(std::ofstream& out, std::string_view path);
+bool append_output(OutputFile& out, std::string_view path);
 // Replaces the whole contents of a small file that another process may read
 // at any moment (Progress.tmp): the reader sees the old text or the new one,
 // never a part. '\n' in `text` becomes the platform's line end. The text is
@@ -72,11 +75,18 @@ bool replace_small_file(std::string_view path, std::string_view text);
 bool remove_file(std::string_view path);
 bool file_exists(std::string_view path);
 
-// Writes the message line to the standard output and ends the process with a
-// non-zero status (stop conditions: a model file of the wrong shape, a
-// terminal spline error). The run frame's stop reporter (run_reporting.h)
-// also puts it in the error file; `detail` (the file concerned, ...) goes to
-// standard error only.
+// A stop of the run (a model file of the wrong shape, a terminal spline
+// error): thrown by stop_run, caught by the run frame, which ends the run
+// with exit status 3.
+struct RunStopped {
+  std::string message;  // the stop's message as one line
+  std::string detail;
+};
+
+// Writes the message line to the run's console (standard output) and throws
+// RunStopped. The run frame's stop reporter (run_reporting.h) also puts it
+// in the error file; `detail` (the file concerned, ...) goes to the console
+// details (standard error) only.
 [[noreturn]] void stop_run(std::string_view message_line, std::string_view detail = {});
 
 // Exit status of the programs.

@@ -6,16 +6,15 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/platform/output_file.h"
 #include "common/platform/paths.h"
+#include "common/platform/run_scope.h"
 
 namespace jpcp::platform {
 
 namespace {
 
-std::vector<std::string>& written_files() {
-  static std::vector<std::string> files;
-  return files;
-}
+std::vector<std::string>& written_files() { return current_run_scope().written_files; }
 
 std::string_view strip(std::string_view text) {
   const size_t begin = text.find_first_not_of(" \t\r");
@@ -112,6 +111,12 @@ std::string check_written_files(std::string_view skip) {
   const std::string skipped = native_path(trimmed(skip));
   for (const std::string& path : take_written_files()) {
     if (path == skipped) continue;
+    if (const OutputStore* store = current_run_scope().outputs) {
+      const OutputStore::File* file = store->find(path);
+      if (file == nullptr) continue;
+      if (const auto unfit = find_unfit_field(file->contents)) return unfit_field_message(path, *unfit);
+      continue;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) continue;
     const std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -7,29 +7,22 @@
 #include <utility>
 
 #include "common/platform/paths.h"
+#include "common/platform/run_scope.h"
 
 namespace jpcp::platform {
 
-namespace {
-
-StopReporter& stop_reporter() {
-  static StopReporter reporter;
-  return reporter;
-}
-
-}  // namespace
-
 void console_error(std::string_view message, std::string_view detail) {
-  std::cerr << ' ' << message << '\n';
-  if (!detail.empty()) std::cerr << "   " << detail << '\n';
-  std::cerr.flush();
+  std::ostream& err = run_err();
+  err << ' ' << message << '\n';
+  if (!detail.empty()) err << "   " << detail << '\n';
+  err.flush();
 }
 
-void set_stop_reporter(StopReporter reporter) { stop_reporter() = std::move(reporter); }
+void set_stop_reporter(StopReporter reporter) { current_run_scope().stop_reporter = std::move(reporter); }
 
 void report_stop(std::string_view message, std::string_view detail) {
   // Taken out first: a reporter that stops again must not recurse.
-  StopReporter reporter = std::exchange(stop_reporter(), StopReporter{});
+  StopReporter reporter = std::exchange(current_run_scope().stop_reporter, StopReporter{});
   if (reporter) reporter(one_line(message), detail);
 }
 

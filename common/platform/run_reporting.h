@@ -12,14 +12,15 @@
 #include <string>
 #include <string_view>
 
+#include "common/platform/run_scope.h"
+
 namespace jpcp::platform {
 
 // Writes " message" and, when given, "   detail" to standard error.
 void console_error(std::string_view message, std::string_view detail);
 
-// Called by stop_run before the process ends: message as one line (the
-// lines of a multi-line block joined by blanks) and its detail.
-using StopReporter = std::function<void(std::string_view message, std::string_view detail)>;
+// The stop reporter of the current run scope (run_scope.h), called by
+// stop_run before the stop is thrown to the run frame.
 void set_stop_reporter(StopReporter reporter);
 void report_stop(std::string_view message, std::string_view detail);
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/platform/paths.h"
+#include "common/platform/run_scope.h"
 #include "common/text/fixed_format.h"
 
 namespace jpcp::splines {
@@ -67,9 +68,9 @@ std::string wrap_block(std::string_view line) {
   return block;
 }
 
-SplineMessageSink default_sink() {
-  return SplineMessageSink{&std::cout, [](const std::string& block) { platform::stop_run(block); }};
-}
+// The sink of the calling thread: by default (no stream, no handler) the
+// current run's console and stop_run.
+thread_local SplineMessageSink thread_sink{};
 
 }  // namespace
 
@@ -126,10 +127,7 @@ std::string format_error_block(ErrorKind kind, int32_t code, std::string_view ro
   return wrap_block(line);
 }
 
-SplineMessageSink& spline_message_sink() {
-  static SplineMessageSink sink = default_sink();
-  return sink;
-}
+SplineMessageSink& spline_message_sink() { return thread_sink; }
 
 ScopedSplineMessageSink::ScopedSplineMessageSink(SplineMessageSink replacement)
     : saved_(std::exchange(spline_message_sink(), std::move(replacement))) {}
@@ -142,11 +140,16 @@ bool report_spline_error(ErrorKind kind, int32_t code, std::string_view routine,
   SplineMessageSink& sink = spline_message_sink();
   const bool stops = kind == ErrorKind::fatal || kind == ErrorKind::terminal;
   if (stops) {
-    sink.stop(block);
+    if (sink.stop) {
+      sink.stop(block);
+    } else {
+      platform::stop_run(block);
+    }
     return true;
   }
-  *sink.out << block << '\n';
-  sink.out->flush();
+  std::ostream& out = sink.out ? *sink.out : platform::run_out();
+  out << block << '\n';
+  out.flush();
   return false;
 }
 

@@ -9,8 +9,9 @@
 //
 // Kinds NOTE, ALERT and WARNING are written to the message stream and the
 // computation goes on. FATAL and TERMINAL errors end the computation: the
-// block is handed to the stop handler, which by default writes it to the
-// standard output and ends the process with a non-zero status. A routine that
+// block is handed to the stop handler, which by default is
+// platform::stop_run: the block goes to the run's console and the stop is
+// thrown to the run frame (exit status 3 of the programs). A routine that
 // reports a stop returns at once, so a stop handler that returns (or throws,
 // as the tests do) leaves the routine's outputs untouched.
 //
@@ -164,12 +165,12 @@ std::string format_error_block(ErrorKind kind, int32_t code, std::string_view ro
 
 // Where the blocks go.
 struct SplineMessageSink {
-  std::ostream* out;                                   // notes, alerts, warnings
-  std::function<void(const std::string& block)> stop;  // fatal and terminal errors
+  std::ostream* out = nullptr;                         // notes, alerts, warnings; nullptr: the run's console
+  std::function<void(const std::string& block)> stop;  // fatal and terminal errors; empty: platform::stop_run
 };
 
-// The sink in use for the run; by default the standard output and a stop
-// handler that writes the block and ends the process (non-zero status).
+// The sink in use on the calling thread; by default the run's console
+// (run_scope.h) and platform::stop_run.
 SplineMessageSink& spline_message_sink();
 
 // Replaces the sink for its lifetime (tests, tools that collect messages).

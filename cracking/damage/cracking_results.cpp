@@ -1,5 +1,7 @@
 #include "cracking/damage/cracking_results.h"
 
+#include "common/inputs/general_fields.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -248,7 +250,7 @@ bool write_calibration_summary(RunContext& run, const CrackingSection& section, 
 
 // The 12 rows of every year: running cumulative damage, totals with the
 // initial damages, and the bounded cracking.
-bool write_cracking_rows(RunContext& run, std::ofstream& out, const CrackingSection& section, int32_t years,
+bool write_cracking_rows(RunContext& run, platform::OutputFile& out, const CrackingSection& section, int32_t years,
                          const InitialDamage& initial, const TransferCoefficients& coefficients, float offset) {
   std::array<float, damage_component_count> running{};
   int32_t age = 1;
@@ -302,8 +304,8 @@ bool write_cracking_rows(RunContext& run, std::ofstream& out, const CrackingSect
 bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t analysis_index) {
   // The damage tables hold 100 years; a longer design life is cut there.
   const int32_t years = std::min(section.years, static_cast<int32_t>(max_damage_years));
-  const TransferCoefficients coefficients{section.general.field[19], section.general.field[20]};
-  const float existing = section.general.field[42];  // P0, percent
+  const TransferCoefficients coefficients{section.general.field[inputs::general::crack_c4], section.general.field[inputs::general::crack_c5]};
+  const float existing = section.general.field[inputs::general::initial_cracking];  // P0, percent
 
   const inputs::Table2D<float> yearly = yearly_damage(section, years);
   InitialDamage initial;
@@ -312,9 +314,9 @@ bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t a
   } else {
     // Without existing cracking there is no cracking offset either, for
     // this and the section's later analyses.
-    section.general.field[43] = 0.0f;
+    section.general.field[inputs::general::cracking_offset] = 0.0f;
   }
-  const float offset = section.general.field[43];  // Pc, percent
+  const float offset = section.general.field[inputs::general::cracking_offset];  // Pc, percent
 
   if (run.calibration_mode) {
     if (!write_calibration_summary(run, section, analysis_index, yearly, years, initial, coefficients, offset)) {
@@ -325,7 +327,7 @@ bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t a
 
   const std::string name =
       std::string(platform::trimmed(section.input_set.section_name)) + std::string(cracking_file_suffix);
-  std::ofstream out;
+  platform::OutputFile out;
   if (!platform::create_output(out, platform::join(run.results_folder, name))) {
     // Reported and skipped; the run goes on.
     run.report_error(std::string(refusing_to_share) + name);

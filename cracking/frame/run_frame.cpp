@@ -1,5 +1,9 @@
 #include "cracking/frame/run_frame.h"
 
+#include "common/inputs/general_fields.h"
+
+#include "cracking/analysis.h"
+
 #include <cmath>
 #include <iostream>
 #include <string>
@@ -14,7 +18,9 @@
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
 #include "common/platform/paths.h"
+#include "common/nn/model_cache.h"
 #include "common/platform/result_guard.h"
+#include "common/platform/run_scope.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
@@ -41,7 +47,6 @@ constexpr std::string_view file_list_missing_message =
     "The following input file could not be opened: FileList.txt";
 constexpr std::string_view version_file_name = "VersionCracking.txt";
 constexpr std::string_view version_line = "VERSION=5 DATE=1/04/2013 AUTHOR=TEMBRA";
-constexpr std::string_view results_folder_message = "The error file could not be created: ";
 constexpr float bgcal_default = 999.0f;
 constexpr std::string_view moisture_warping_message =
     "Data error: General Input File -- fields 5, 12, 13, 14 and 24 (slab thickness, thermal expansion, shrinkage "
@@ -56,7 +61,7 @@ float read_bgcal(std::string_view path) {
 }
 
 void write_version_file(const RunContext& run) {
-  std::ofstream version;
+  platform::OutputFile version;
   if (platform::create_output(version, platform::join(run.results_folder, version_file_name))) {
     version << text::FreeFormLine().text(version_line).str() << '\n';
   }
@@ -72,7 +77,7 @@ void write_console_line(const RunContext& run, const CrackingSection& section) {
   } else {
     line.text(name);
   }
-  std::cout << line.str() << '\n';
+  platform::run_out() << line.str() << '\n';
 }
 
 bool read_traffic(RunContext& run, CrackingSection& section) {
@@ -125,14 +130,14 @@ bool read_section_inputs(RunContext& run, CrackingSection& section) {
   season_inputs.start_month = section.general.start_month;
   season_inputs.age_offset = section.general.age_offset;
   season_inputs.interface_switch = section.general.interface_switch;
-  season_inputs.field8 = section.general.field[8];
+  season_inputs.field8 = section.general.field[inputs::general::shoulder_lte];
   season_inputs.age_time_constant = section.general.age_time_constant;
   if (!inputs::read_season_pattern(files[inputs::season_pattern_file], files[inputs::pcc_modulus_file],
                                    season_inputs, report, section.season)) {
     return false;
   }
   // A negative calibration gradient replaces the section's own.
-  if (run.calibration_mode && run.bgcal < 0.0f) section.general.field[24] = run.bgcal;
+  if (run.calibration_mode && run.bgcal < 0.0f) section.general.field[inputs::general::built_in_gradient] = run.bgcal;
   write_console_line(run, section);
 
   if (!read_traffic(run, section)) return false;
@@ -175,7 +180,7 @@ bool run_analysis(RunContext& run, CrackingSection& section, int32_t analysis_in
   section.bonded = GradientDistributions{};
   section.nighttime_bin_count = static_cast<int32_t>(nighttime_bins);
   if (run.calibration_mode) {
-    section.general.field[6] = section.general.calibration_values[static_cast<size_t>(analysis_index - 1)];
+    section.general.field[inputs::general::joint_spacing] = section.general.calibration_values[static_cast<size_t>(analysis_index - 1)];
   }
   if (!monthly_setup_unbonded(run, section)) return false;
   if (section.two_case() && !monthly_setup_bonded(run, section)) return false;
@@ -194,17 +199,14 @@ bool run_analysis(RunContext& run, CrackingSection& section, int32_t analysis_in
   return true;
 }
 
-// Reads the command line and opens the run-wide files; false ends the run.
-bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFormReader& file_list,
+// Opens the run-wide files; false ends the run.
+bool start_run(RunContext& run, const Request& request, text::FreeFormReader& file_list,
                const std::string& file_list_path) {
-  run.source_folder = platform::folder_text(argv[1]);
-  run.results_folder = platform::folder_text(argv[2]);
-  run.nn_folder = platform::folder_text(argv[3]);
-  run.calibration_mode = argc >= 5;
-  run.detail_switch = !run.calibration_mode || argc >= 6;
+  run.calibration_mode = !request.summary_file.empty();
+  run.detail_switch = !run.calibration_mode || request.detail;
 
   if (run.calibration_mode) {
-    run.summary_path = platform::join(run.results_folder, argv[4]);
+    run.summary_path = platform::join(run.results_folder, request.summary_file);
     if (platform::create_output(run.summary_file, run.summary_path)) {
       // Flushed at once: a stop of the run must not lose what was written.
       run.summary_file << text::FreeFormLine().text(summary_header).str() << std::endl;
@@ -212,16 +214,9 @@ bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFor
     run.bgcal = read_bgcal(platform::join(run.source_folder, bgcal_file_name));
   }
 
-  const std::string error_path = platform::join(run.results_folder, error_file_name);
-  if (!platform::create_output(run.error_file, error_path)) {
-    // Nowhere to report to: say so on the console and count it as an error.
-    std::cout << text::FreeFormLine().text(results_folder_message).text(error_path).str() << '\n';
-    ++run.error_count;
-    return false;
-  }
-
+  if (!run.frame.open_error_file()) return false;
   // From here on a stop is reported like an error.
-  platform::set_stop_reporter(run.reporter());
+  run.frame.report_stops();
 
   if (!file_list.open(file_list_path)) {
     run.report_error(file_list_missing_message, platform::input_file_detail(file_list_path));
@@ -232,28 +227,63 @@ bool start_run(RunContext& run, int argc, const char* const* argv, text::FreeFor
   return true;
 }
 
-// The files written since the last check hold no NaN, infinity or
-// asterisk-filled field; false (reported) otherwise.
-bool results_fit(RunContext& run) {
-  const std::string message = platform::check_written_files(platform::join(run.results_folder, error_file_name));
-  if (message.empty()) return true;
-  run.report_error(message, "results folder " + run.results_folder);
-  return false;
+// The sections of the file list, one after the other, until the list ends
+// or an error is reported.
+void run_sections(RunContext& run, text::FreeFormReader& file_list, const std::string& file_list_path) {
+  const inputs::ReportError report = run.reporter();
+  bool ok = inputs::read_nn_info(run.nn_folder, report, run.model_names);
+  int32_t sections = 0;
+  while (ok) {
+    CrackingSection section;
+    const inputs::InputSetStatus status = inputs::read_input_set_status(
+        file_list, run.source_folder, inputs::cracking_input_set_layout(), section.input_set);
+    const std::string problem =
+        inputs::file_list_problem(file_list_name, status, sections, section.input_set.section_name);
+    if (!problem.empty()) {
+      const std::string& place = file_list.failure_detail();
+      run.report_error(problem, platform::input_file_detail(file_list_path) + (place.empty() ? "" : "; " + place));
+      break;
+    }
+    if (status != inputs::InputSetStatus::read) break;  // the normal end of the run
+    ++sections;
+    ok = read_section(run, section) && run.frame.results_fit();
+    const int32_t analyses = run.calibration_mode ? section.general.analysis_count : 1;
+    for (int32_t k = 1; ok && k <= analyses; ++k) ok = analyse_section(run, section, k) && run.frame.results_fit();
+  }
 }
 
 void end_run(RunContext& run) {
-  platform::set_stop_reporter({});
   run.summary_file.close();
-  if (run.error_count == 0 && run.calibration_mode) {
+  if (!run.frame.stopped() && run.error_count() == 0 && run.calibration_mode) {
     platform::note_written_file(run.summary_path);
-    results_fit(run);
+    run.frame.results_fit();
   }
-  run.error_file.close();
-  if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder, error_file_name));
-  write_version_file(run);
+  run.frame.finish(false);
+  if (!run.frame.stopped()) write_version_file(run);
 }
 
 }  // namespace
+
+bool read_section(RunContext& run, CrackingSection& section) { return read_section_inputs(run, section); }
+
+bool analyse_section(RunContext& run, CrackingSection& section, int32_t analysis_index) {
+  return run_analysis(run, section, analysis_index);
+}
+
+frame::RunOutcome run_cracking(const Request& request, const frame::RunSetup& setup) {
+  frame::RunFrame run_frame(error_file_name, true, setup);
+  RunContext run(run_frame);
+  run.source_folder = platform::folder_text(request.source_folder);
+  run.results_folder = setup.in_memory ? std::string() : platform::folder_text(request.results_folder);
+  run.nn_folder = platform::folder_text(request.model_folder);
+  text::FreeFormReader file_list;
+  const std::string file_list_path = platform::join(run.source_folder, file_list_name);
+  run_frame.step([&] {
+    if (start_run(run, request, file_list, file_list_path)) run_sections(run, file_list, file_list_path);
+  });
+  end_run(run);
+  return run_frame.outcome();
+}
 
 int run(int argc, const char* const* argv) {
   if (argc < 4) {
@@ -267,33 +297,17 @@ int run(int argc, const char* const* argv) {
     cli::report_extra_arguments("jpcp_cracking", command_synopsis, argc - 1, most_arguments, std::cerr);
     return platform::exit_command_line;
   }
-  RunContext run;
-  text::FreeFormReader file_list;
-  const std::string file_list_path = platform::join(platform::folder_text(argv[1]), file_list_name);
-  if (start_run(run, argc, argv, file_list, file_list_path)) {
-    const inputs::ReportError report = run.reporter();
-    bool ok = inputs::read_nn_info(run.nn_folder, report, run.model_names);
-    int32_t sections = 0;
-    while (ok) {
-      CrackingSection section;
-      const inputs::InputSetStatus status = inputs::read_input_set_status(
-          file_list, run.source_folder, inputs::cracking_input_set_layout(), section.input_set);
-      const std::string problem =
-          inputs::file_list_problem(file_list_name, status, sections, section.input_set.section_name);
-      if (!problem.empty()) {
-        const std::string& place = file_list.failure_detail();
-        run.report_error(problem, platform::input_file_detail(file_list_path) + (place.empty() ? "" : "; " + place));
-        break;
-      }
-      if (status != inputs::InputSetStatus::read) break;  // the normal end of the run
-      ++sections;
-      ok = read_section_inputs(run, section) && results_fit(run);
-      const int32_t analyses = run.calibration_mode ? section.general.analysis_count : 1;
-      for (int32_t k = 1; ok && k <= analyses; ++k) ok = run_analysis(run, section, k) && results_fit(run);
-    }
-  }
-  end_run(run);
-  return run.error_count == 0 ? platform::exit_ok : platform::exit_error_reported;
+  Request request;
+  request.source_folder = argv[1];
+  request.results_folder = argv[2];
+  request.model_folder = argv[3];
+  if (argc >= 5) request.summary_file = argv[4];
+  request.detail = argc >= 6;
+  frame::RunSetup setup;
+  setup.results_folder = platform::folder_text(argv[2]);
+  nn::ModelCache models;
+  setup.models = &models;
+  return run_cracking(request, setup).exit_status;
 }
 
 }  // namespace jpcp::cracking

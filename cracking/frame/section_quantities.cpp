@@ -1,5 +1,7 @@
 #include "cracking/frame/section_quantities.h"
 
+#include "common/inputs/general_fields.h"
+
 #include <algorithm>
 
 namespace jpcp::cracking {
@@ -25,10 +27,10 @@ MoistureWarping moisture_warping_difference(const inputs::GeneralInput& general,
     sum += factor[m];
   }
   const float mean_factor = sum / 12.0f;
-  const float ultimate_shrinkage = general.field[14];  // microstrain
-  const float shrinkage_depth = general.field[13];     // in
-  const float alpha = general.field[12];               // 1/deg F
-  const float h = general.field[5];                    // slab thickness, in
+  const float ultimate_shrinkage = general.field[inputs::general::ultimate_shrinkage];  // microstrain
+  const float shrinkage_depth = general.field[inputs::general::shrinkage_zone_depth];     // in
+  const float alpha = general.field[inputs::general::thermal_expansion];               // 1/deg F
+  const float h = general.field[inputs::general::thickness];                    // slab thickness, in
   // Equivalent temperature difference of a shrinkage gradient over the top
   // hs inches of the slab, per unit of humidity factor.
   const float k = -(6.0f * ultimate_shrinkage) * (0.5f * shrinkage_depth) * (0.5f * h - shrinkage_depth / 3.0f) /

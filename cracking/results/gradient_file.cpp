@@ -28,7 +28,7 @@ std::string month_header(int32_t start_month) {
   return line;
 }
 
-void write_rows(std::ofstream& out, const inputs::Table2D<float>& table, std::span<const float> levels) {
+void write_rows(platform::OutputFile& out, const inputs::Table2D<float>& table, std::span<const float> levels) {
   for (size_t bin = 0; bin < levels.size(); ++bin) {
     std::string line = text::format_F(levels[bin], 6, 2);
     for (size_t m = 0; m < 12; ++m) {
@@ -44,7 +44,7 @@ void write_rows(std::ofstream& out, const inputs::Table2D<float>& table, std::sp
 void write_gradient_file(RunContext& run, const CrackingSection& section, bool bonded) {
   const std::string name = std::string(bonded ? bonded_stem : unbonded_stem) +
                            std::string(platform::trimmed(section.input_set.section_name)) + std::string(csv_extension);
-  std::ofstream out;
+  platform::OutputFile out;
   if (!platform::create_output(out, platform::join(run.results_folder, name))) {
     run.report_error(std::string(refusing_to_share) + name);
     return;

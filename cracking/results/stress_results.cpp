@@ -52,7 +52,7 @@ std::string stress_line(float gradient, StressAt stress_at) {
 void write_stress_results(RunContext& run, InterfaceCase interface_case, const CaseStresses& stresses,
                           int32_t period, int32_t month) {
   const std::string_view name = interface_case == InterfaceCase::bonded ? bonded_file_name : unbonded_file_name;
-  std::ofstream out;
+  platform::OutputFile out;
   if (!platform::append_output(out, platform::join(run.results_folder, name))) {
     // The same message names the unbonded file for either case.
     run.report_error(std::string(refusing_to_share) + std::string(unbonded_file_name));

@@ -70,8 +70,8 @@ std::string row_columns(const Units& units, std::string_view label, float gradie
 
 void write_stress_top_bottom(RunContext& run, const CrackingSection& section, const CaseStresses& unbonded,
                              const CaseStresses* bonded, int32_t years) {
-  std::ofstream bottom_out;
-  std::ofstream top_out;
+  platform::OutputFile bottom_out;
+  platform::OutputFile top_out;
   const bool bottom_open = platform::create_output(bottom_out, platform::join(run.results_folder, bottom_file_name));
   const bool top_open = platform::create_output(top_out, platform::join(run.results_folder, top_file_name));
   if (!bottom_open || !top_open) {

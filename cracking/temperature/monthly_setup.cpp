@@ -1,5 +1,7 @@
 #include "cracking/temperature/monthly_setup.h"
 
+#include "common/inputs/general_fields.h"
+
 #include <span>
 #include <string_view>
 
@@ -39,7 +41,7 @@ StressModelInputs stress_model_inputs(const CrackingSection& section) {
 }
 
 ConcreteProperties concrete(const CrackingSection& section) {
-  return ConcreteProperties{section.season.e_month12, section.general.field[10], section.general.field[12]};
+  return ConcreteProperties{section.season.e_month12, section.general.field[inputs::general::poisson_ratio], section.general.field[inputs::general::thermal_expansion]};
 }
 
 // The equivalent slab of the case: its radius of relative stiffness (which
@@ -48,9 +50,9 @@ ConcreteProperties concrete(const CrackingSection& section) {
 void equivalent_slab(CrackingSection& section, MonthlySlab& slab) {
   auto& k = section.season.year.k_value;
   const std::array<float, 1> epcc = {section.season.e_month12};
-  radius_of_relative_stiffness(epcc, slab.heff, k, section.general.field[10], slab.radius);
+  radius_of_relative_stiffness(epcc, slab.heff, k, section.general.field[inputs::general::poisson_ratio], slab.radius);
   slab.k = k;
-  const float hpcc = section.general.field[5];
+  const float hpcc = section.general.field[inputs::general::thickness];
   auto& curl = section.moisture.total_difference;
   for (size_t m = 0; m < 12; ++m) {
     const float ratio = hpcc / slab.heff[m];
@@ -100,7 +102,7 @@ bool series_fits(RunContext& run, const CrackingSection& section) {
 
 bool monthly_setup_unbonded(RunContext& run, CrackingSection& section) {
   if (!series_fits(run, section)) return false;
-  const float hpcc = section.general.field[5];
+  const float hpcc = section.general.field[inputs::general::thickness];
   MonthlySlab slab;
   effective_thickness_unbonded(section.season.e_month12, slab_layers(section), section.season.year.base_modulus,
                                slab.heff, slab.unit_weight);
@@ -116,7 +118,7 @@ bool monthly_setup_unbonded(RunContext& run, CrackingSection& section) {
 
 bool monthly_setup_bonded(RunContext& run, CrackingSection& section) {
   if (!series_fits(run, section)) return false;
-  const float hpcc = section.general.field[5];
+  const float hpcc = section.general.field[inputs::general::thickness];
   const SlabLayers layers = slab_layers(section);
   MonthlySlab slab;
   std::array<float, 12> neutral_axis{};

@@ -3,6 +3,8 @@
 #include <optional>
 
 #include "common/inputs/nn_info.h"
+#include "common/nn/model_cache.h"
+#include "common/platform/run_scope.h"
 #include "common/platform/paths.h"
 #include "common/splines/csiez.h"
 #include "common/text/free_form_reader.h"
@@ -18,16 +20,30 @@ constexpr int32_t fewest_nodes_interpolated = 5;
 
 // Reads and parses one node file; reports and returns false when it is
 // missing, unreadable or not a 3+3 model.
+// Through the run's model cache when it has one.
 bool read_node_file(const std::string& path, const inputs::ReportError& report_error, nn::ResponseModel& model) {
-  const std::optional<std::string> contents = platform::read_input_file(path);
-  if (!contents) {
-    report_error(std::string(node_file_missing_message) + path);
-    return false;
-  }
-  std::string reason;
-  if (!nn::parse_response_model(*contents, model, reason)) {
-    report_error(std::string(node_file_unreadable_message) + path + " (" + reason + ")");
-    return false;
+  if (nn::ModelCache* cache = platform::current_run_scope().models) {
+    const std::shared_ptr<const nn::ModelCache::Parsed> parsed = cache->parsed(path);
+    if (!parsed) {
+      report_error(std::string(node_file_missing_message) + path);
+      return false;
+    }
+    if (!parsed->ok) {
+      report_error(std::string(node_file_unreadable_message) + path + " (" + parsed->reason + ")");
+      return false;
+    }
+    model = parsed->model;
+  } else {
+    const std::optional<std::string> contents = platform::read_input_file(path);
+    if (!contents) {
+      report_error(std::string(node_file_missing_message) + path);
+      return false;
+    }
+    std::string reason;
+    if (!nn::parse_response_model(*contents, model, reason)) {
+      report_error(std::string(node_file_unreadable_message) + path + " (" + reason + ")");
+      return false;
+    }
   }
   if (model.ig1 != deflection_group_size || model.ig2 != deflection_group_size) {
     report_error(std::string(node_file_shape_message) + path);

@@ -1,5 +1,7 @@
 #include "faulting/frame/run_frame.h"
 
+#include "faulting/analysis.h"
+
 #include <array>
 #include <iostream>
 #include <string>
@@ -9,7 +11,7 @@
 #include "common/inputs/response_switch.h"
 #include "common/inputs/temperature_data.h"
 #include "common/platform/paths.h"
-#include "common/platform/result_guard.h"
+#include "common/nn/model_cache.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
@@ -33,7 +35,6 @@ constexpr std::string_view file_list_missing_message =
     "The following input file could not be opened: FileList.txt";
 constexpr std::string_view version_file_name = "VersionFaulting.txt";
 constexpr std::string_view version_line = "VERSION=5 DATE=4/05/2011 AUTHOR=TEMBRA";
-constexpr std::string_view results_folder_message = "The error file could not be created: ";
 
 // File lines of a section block, in order.
 enum FaultingFile : size_t {
@@ -60,27 +61,17 @@ const inputs::InputSetLayout& faulting_input_set_layout() {
 }
 
 void write_version_file(const RunContext& run) {
-  std::ofstream version;
-  if (platform::create_output(version, platform::join(run.results_folder(), version_file_name))) {
+  platform::OutputFile version;
+  if (platform::create_output(version, platform::join(run.results_folder, version_file_name))) {
     version << text::FreeFormLine().text(version_line).str() << '\n';
   }
 }
 
-// Reads the command line and opens the run-wide files; false ends the run.
-bool start_run(RunContext& run, const char* const* argv, text::FreeFormReader& file_list) {
-  run.source_folder = platform::folder_text(argv[1]);
-  run.model_folder = platform::folder_text(argv[2]);
-
-  const std::string error_path = platform::join(run.results_folder(), error_file_name);
-  if (!platform::create_output(run.error_file, error_path)) {
-    // Nowhere to report to: say so on the console and count it as an error.
-    std::cout << text::FreeFormLine().text(results_folder_message).text(error_path).str() << '\n';
-    ++run.error_count;
-    return false;
-  }
+// Opens the run-wide files; false ends the run.
+bool start_run(RunContext& run, text::FreeFormReader& file_list) {
+  if (!run.frame.open_error_file()) return false;
   // From here on a stop is reported like an error.
-  platform::set_stop_reporter(
-      [&run](std::string_view message, std::string_view detail) { run.report_stop(message, detail); });
+  run.frame.report_stops();
 
   const std::string file_list_path = platform::join(run.source_folder, file_list_name);
   if (!file_list.open(file_list_path)) {
@@ -88,8 +79,8 @@ bool start_run(RunContext& run, const char* const* argv, text::FreeFormReader& f
     return false;
   }
   run.response_switch = inputs::read_response_switch(platform::join(run.source_folder, response_file_name));
-  platform::create_output(run.detail_file, platform::join(run.results_folder(), detail_file_name));
-  platform::create_output(run.summary_file, platform::join(run.results_folder(), summary_file_name));
+  platform::create_output(run.detail_file, platform::join(run.results_folder, detail_file_name));
+  platform::create_output(run.summary_file, platform::join(run.results_folder, summary_file_name));
   write_version_file(run);
   return true;
 }
@@ -134,16 +125,43 @@ bool setup_deflection_models(RunContext& run, FaultingSection& section) {
   return read_curl_grid(platform::join(run.model_folder, curl_grid_file_name), report, section.curl);
 }
 
-bool run_section(RunContext& run, FaultingSection& section) {
-  if (!read_section_inputs(run, section)) return false;
-  if (!setup_deflection_models(run, section)) return false;
+void end_run(RunContext& run) {
+  run.detail_file.close();
+  run.summary_file.close();
+  run.deflection_file.close();
+  // The last guard on the results: no NaN, infinity or asterisk-filled field.
+  run.frame.finish(true);
+}
 
+// The first section of the file list.
+void run_first_section(RunContext& run, text::FreeFormReader& file_list) {
+  FaultingSection section;
+  const inputs::InputSetStatus status =
+      inputs::read_input_set_status(file_list, run.source_folder, faulting_input_set_layout(), section.input_set);
+  const std::string problem = inputs::file_list_problem(file_list_name, status, 0, section.input_set.section_name);
+  if (!problem.empty()) {
+    const std::string& place = file_list.failure_detail();
+    run.report_error(problem, platform::input_file_detail(platform::join(run.source_folder, file_list_name)) +
+                                  (place.empty() ? "" : "; " + place));
+    return;
+  }
+  if (!read_section(run, section)) return;
+  analyse_section(run, section);
+}
+
+}  // namespace
+
+bool read_section(RunContext& run, FaultingSection& section) {
+  return read_section_inputs(run, section) && setup_deflection_models(run, section);
+}
+
+bool analyse_section(RunContext& run, FaultingSection& section) {
   ResultStreams streams;
   streams.detail = &run.detail_file;
   streams.summary = &run.summary_file;
   streams.response_switch = run.response_switch;
   if (run.response_switch > 0) {
-    platform::create_output(run.deflection_file, platform::join(run.results_folder(), deflection_file_name));
+    platform::create_output(run.deflection_file, platform::join(run.results_folder, deflection_file_name));
     streams.deflection = &run.deflection_file;
   }
   const inputs::ReportError report = run.reporter();
@@ -151,21 +169,20 @@ bool run_section(RunContext& run, FaultingSection& section) {
   return faulting_computation(section, streams, progress, report);
 }
 
-void end_run(RunContext& run) {
-  platform::set_stop_reporter({});
-  run.detail_file.close();
-  run.summary_file.close();
-  run.deflection_file.close();
-  // The last guard on the results: no NaN, infinity or asterisk-filled field.
-  if (run.error_count == 0) {
-    const std::string message = platform::check_written_files(platform::join(run.results_folder(), error_file_name));
-    if (!message.empty()) run.report_error(message, "results folder " + run.results_folder());
-  }
-  run.error_file.close();
-  if (run.error_count == 0) platform::remove_file(platform::join(run.results_folder(), error_file_name));
+frame::RunOutcome run_faulting(const Request& request, const frame::RunSetup& setup) {
+  frame::RunFrame run_frame(error_file_name, false, setup);
+  RunContext run(run_frame);
+  run.source_folder = platform::folder_text(request.source_folder);
+  run.results_folder = setup.in_memory ? std::string() : run.source_folder;
+  run.model_folder = platform::folder_text(request.model_folder);
+  text::FreeFormReader file_list;
+  run_frame.step([&] {
+    // A run analyses the first section of the file list only.
+    if (start_run(run, file_list)) run_first_section(run, file_list);
+  });
+  end_run(run);
+  return run_frame.outcome();
 }
-
-}  // namespace
 
 int run(int argc, const char* const* argv) {
   if (argc < 3) {
@@ -178,24 +195,14 @@ int run(int argc, const char* const* argv) {
     cli::report_extra_arguments("jpcp_faulting", usage_line, argc - 1, argument_count, std::cerr);
     return platform::exit_command_line;
   }
-  RunContext run;
-  text::FreeFormReader file_list;
-  if (start_run(run, argv, file_list)) {
-    // A run analyses the first section of the file list only.
-    FaultingSection section;
-    const inputs::InputSetStatus status =
-        inputs::read_input_set_status(file_list, run.source_folder, faulting_input_set_layout(), section.input_set);
-    const std::string problem = inputs::file_list_problem(file_list_name, status, 0, section.input_set.section_name);
-    if (!problem.empty()) {
-      const std::string& place = file_list.failure_detail();
-      run.report_error(problem, platform::input_file_detail(platform::join(run.source_folder, file_list_name)) +
-                                    (place.empty() ? "" : "; " + place));
-    } else {
-      run_section(run, section);
-    }
-  }
-  end_run(run);
-  return run.error_count == 0 ? platform::exit_ok : platform::exit_error_reported;
+  Request request;
+  request.source_folder = argv[1];
+  request.model_folder = argv[2];
+  frame::RunSetup setup;
+  setup.results_folder = platform::folder_text(argv[1]);
+  nn::ModelCache models;
+  setup.models = &models;
+  return run_faulting(request, setup).exit_status;
 }
 
 }  // namespace jpcp::faulting

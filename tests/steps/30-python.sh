@@ -5,6 +5,8 @@
 # when they are missing.
 source "$(dirname "$0")/lib.sh"
 export JPCP_BUILD_DIR=${JPCP_BUILD_DIR:-$root/build}
+# The engines' extension module (_jpcp_engine) of that build: jpcp.engine.
+export PYTHONPATH="$JPCP_BUILD_DIR/python${PYTHONPATH:+:$PYTHONPATH}"
 xml=$(mktemp --suffix=.xml)
 trap 'rm -f "$xml"' EXIT
 

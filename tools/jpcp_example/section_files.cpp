@@ -140,7 +140,7 @@ using FileWriter = std::function<void(std::ostream&)>;
 bool write_file(const std::string& folder, std::string_view name, const FileWriter& writer,
                 WrittenSection& written, std::string& error) {
   const std::string path = platform::join(platform::folder_text(folder), name);
-  std::ofstream out;
+  platform::OutputFile out;
   if (!platform::create_output(out, path)) {
     error = "cannot create " + path;
     return false;

@@ -9,7 +9,7 @@ from pathlib import Path
 import pandas as pd
 
 from jpcp._text import ENCODING, field_value, split_fields
-from jpcp.results.tables import header_names, read_fixed_csv, read_headed_table
+from jpcp.results.tables import header_names, open_text, read_fixed_csv, read_headed_table
 
 # <section>_Cracking.csv: columns exactly as the header names them.
 CRACKING_COLUMNS = {
@@ -49,7 +49,7 @@ STRESS_BLOCK_COLUMNS = {
 
 def read_cracking(path) -> pd.DataFrame:
     """A section's "_Cracking.csv": one row per analysis month."""
-    with open(path, encoding=ENCODING) as handle:
+    with open_text(path) as handle:
         names = header_names(handle.readline())
     if names == [""]:  # an empty file
         names = list(CRACKING_COLUMNS)
@@ -58,7 +58,7 @@ def read_cracking(path) -> pd.DataFrame:
 
 def is_calibration_summary(path) -> bool:
     try:
-        with open(path, encoding=ENCODING) as handle:
+        with open_text(path) as handle:
             return header_names(handle.readline()) == CALIBRATION_HEADER
     except (OSError, UnicodeDecodeError):
         return False

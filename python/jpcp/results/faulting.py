@@ -7,7 +7,7 @@ from pathlib import Path
 import pandas as pd
 
 from jpcp._text import ENCODING, field_value, split_fields
-from jpcp.results.tables import header_names, read_fixed_csv, read_headed_table
+from jpcp.results.tables import header_names, open_text, read_fixed_csv, read_headed_table, read_text
 
 # "JPCP_faulting.csv": names for its 22 columns (the file's three heading
 # lines split each title over three rows).
@@ -56,7 +56,7 @@ def read_faulting(path) -> pd.DataFrame:
     """"JPCP_faulting.csv": one row per analysed month (FAULTING_COLUMNS);
     the first line's constants are in ``attrs["constants"]`` (empty when
     the run stopped before writing them)."""
-    lines = Path(path).read_text(encoding=ENCODING).splitlines()
+    lines = read_text(path).splitlines()
     constants = {}
     if lines and lines[0].strip():
         values = [field_value(v) for v in split_fields(lines[0])]
@@ -67,7 +67,7 @@ def read_faulting(path) -> pd.DataFrame:
 
 
 def faulting2_columns(path) -> list[str]:
-    with open(path, encoding=ENCODING) as handle:
+    with open_text(path) as handle:
         heading = "".join(handle.readline().rstrip("\r\n") for _ in range(FAULTING2_HEADING_LINES))
     return header_names(heading)
 

@@ -12,12 +12,41 @@ import pandas as pd
 from jpcp._text import ENCODING, field_value
 
 
+class MemoryFile:
+    """A result file's text held in memory (an in-process run that wrote
+    nothing to disk); every reader takes it where it takes a path."""
+
+    def __init__(self, name: str, data: bytes | str):
+        self.name = name
+        self.text = data.decode(ENCODING) if isinstance(data, bytes) else data
+
+    def __str__(self) -> str:
+        return self.name
+
+    def __repr__(self) -> str:
+        return f"MemoryFile({self.name!r})"
+
+
+def read_text(path) -> str:
+    """The whole text of a result file (a path or a MemoryFile)."""
+    if isinstance(path, MemoryFile):
+        return path.text
+    return Path(path).read_text(encoding=ENCODING)
+
+
+def open_text(path):
+    """A result file opened for reading text (a path or a MemoryFile)."""
+    if isinstance(path, MemoryFile):
+        return io.StringIO(path.text)
+    return open(path, encoding=ENCODING)
+
+
 def read_fixed_csv(path, skip: int, names: list[str], text_columns=(), integer_columns=()) -> pd.DataFrame:
     """Rows of comma-separated fixed-width fields after ``skip`` heading
     lines. Blanks are stripped, text columns stay text, every other column
     is numeric; fields of asterisks (a value too wide for its field) are NaN.
     Integer columns become nullable integers."""
-    text = Path(path).read_text(encoding=ENCODING)
+    text = read_text(path)
     lines = text.splitlines()[skip:]
     lines = [line for line in lines if line.strip()]
     if not lines:
@@ -49,7 +78,7 @@ def read_headed_table(path) -> pd.DataFrame:
     """A table whose header line names its columns (the units, US customary
     or SI, are in the names): the first two columns are integers, the fifth
     is text. Empty when the header line is blank."""
-    with open(path, encoding=ENCODING) as handle:
+    with open_text(path) as handle:
         first = handle.readline()
     if not first.strip():
         return pd.DataFrame()

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "tests/common/nn/model_test_support.h"
-#include "tests/support/exit_status.h"
+#include "tests/support/stop_capture.h"
 
 namespace jpcp::nn {
 namespace {
@@ -81,27 +81,14 @@ TEST(ResponseModel, MalformedFilesAreRejectedWithTheirReason) {
   EXPECT_TRUE(parse_response_model(hundred + "\n", model, error)) << error;
 }
 
-using jpcp::testing::exited_non_zero;
 
-TEST(ResponseModelDeathTest, UnreadableFilesStopTheRunNamingTheFile) {
+TEST(ResponseModelStops, UnreadableFilesStopTheRunNamingTheFile) {
   TempDir dir;
   const std::string missing = dir.file("missing_model.dat");
   const std::string short_file = dir.write("short_model.dat", "1 1\n2 2\n");
   ResponseModel model;
-  EXPECT_EXIT(
-      {
-        std::fflush(stdout);
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        read_response_model(missing, model);
-      },
-      exited_non_zero, "NN model file .*missing_model\\.dat cannot be opened");
-  EXPECT_EXIT(
-      {
-        std::fflush(stdout);
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        read_response_model(short_file, model);
-      },
-      exited_non_zero, "NN model file .*short_model\\.dat ends before all its values were read");
+  EXPECT_STOPS_WITH(read_response_model(missing, model), "NN model file .*missing_model\\.dat cannot be opened");
+  EXPECT_STOPS_WITH(read_response_model(short_file, model), "NN model file .*short_model\\.dat ends before all its values were read");
 }
 
 }  // namespace

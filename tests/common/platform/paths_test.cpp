@@ -96,7 +96,7 @@ TEST(WrittenFiles, HaveThePlatformsLineEnds) {
   TempFolder folder("line_ends");
   const std::string eol = windows ? "\r\n" : "\n";
   {
-    std::ofstream out;
+    OutputFile out;
     ASSERT_TRUE(create_output(out, folder.str() + "/a.csv"));
     out << "1,2\n3,4\n";
   }

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "tests/common/splines/spline_test_support.h"
-#include "tests/support/exit_status.h"
+#include "tests/support/stop_capture.h"
 
 namespace jpcp::splines {
 namespace {
@@ -85,18 +85,10 @@ TEST(SplineMessages, StorageMessagesNameEveryArgument) {
             "The required storage cannot be allocated.  Workspace allocation is based on NDATA = 5 and N = 9.");
 }
 
-using jpcp::testing::exited_non_zero;
-
-TEST(SplineMessagesDeathTest, DefaultStopEndsTheProcessWithNonZeroStatus) {
-  EXPECT_EXIT(
-      {
-        // The stop line goes to the standard output; send it where the
-        // death test can see it.
-        std::fflush(stdout);
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        report_spline_error(ErrorKind::terminal, 1, "CSIEZ", "The number of data points must be 2 or more.");
-      },
-      exited_non_zero, "TERMINAL ERROR 1 from CSIEZ\\.  The number of data points");
+TEST(SplineMessages, DefaultStopThrowsToTheRunFrame) {
+  EXPECT_STOPS_WITH(
+      report_spline_error(ErrorKind::terminal, 1, "CSIEZ", "The number of data points must be 2 or more."),
+      "TERMINAL ERROR 1 from CSIEZ\\.  The number of data points");
 }
 
 }  // namespace

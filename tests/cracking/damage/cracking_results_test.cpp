@@ -291,7 +291,7 @@ TEST(CrackingResults, ValuesThatAreNotFiniteStopTheRun) {
     const auto errors = w.errors();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], " Value not finite: total bottom-up damage of month 1.");
-    EXPECT_EQ(w.run.error_count, 1);
+    EXPECT_EQ(w.run.error_count(), 1);
   }
 }
 
@@ -300,7 +300,7 @@ class CalibrationSummary : public ::testing::Test {
   CalibrationSummary() : w_("crack_calibration") {
     w_.run.calibration_mode = true;
     w_.run.detail_switch = false;
-    w_.run.summary_file.open(w_.folder() / "Summary.csv");
+    platform::create_output(w_.run.summary_file, (w_.folder() / "Summary.csv").string());
     section_ = section_of(4);
     section_.general.calibration_values = {15.0f, 19.5f};
     section_.general.observation_ages = {1.0f, 2.5f};

@@ -120,7 +120,7 @@ TEST(StressResults, AFileThatCannotBeOpenedIsReportedAndSkipped) {
   w.run.results_folder = (w.folder() / "missing" / "").string();
   cracking::write_stress_results(w.run, InterfaceCase::unbonded, coded_stresses(), 1, 1);
   cracking::write_stress_results(w.run, InterfaceCase::bonded, coded_stresses(), 1, 1);
-  EXPECT_EQ(w.run.error_count, 2);
+  EXPECT_EQ(w.run.error_count(), 2);
   const auto errors = w.errors();
   ASSERT_EQ(errors.size(), 2u);
   EXPECT_EQ(errors[0], " Excel is refusing to share: StressResults.csv");

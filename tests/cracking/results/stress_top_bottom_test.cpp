@@ -151,7 +151,7 @@ TEST(StressTopBottom, AFileThatCannotBeOpenedIsReported) {
   w.run.response_switch = 2;
   w.run.results_folder = (w.folder() / "missing" / "").string();
   cracking::write_stress_top_bottom(w.run, section_of(1), coded_stresses(1, 0.0f), nullptr, 1);
-  EXPECT_EQ(w.run.error_count, 1);
+  EXPECT_EQ(w.run.error_count(), 1);
   const auto errors = w.errors();
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0], " Excel is refusing to share: _Stresses.csv");

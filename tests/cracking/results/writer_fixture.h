@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/frame/run_frame.h"
 #include "cracking/frame/run_context.h"
 #include "tests/support/section_folder.h"
 
@@ -12,22 +13,27 @@ namespace jpcp::testing {
 
 class WriterRun {
  public:
-  explicit WriterRun(const std::string& name) : folder_(name) {
+  explicit WriterRun(const std::string& name)
+      : folder_(name), frame_(cracking::error_file_name, true, setup(folder_.str() + "/")), run(frame_) {
     run.results_folder = folder_.str() + "/";
-    run.error_file.open(folder_.path() / std::string(cracking::error_file_name));
+    frame_.open_error_file();
   }
   const std::filesystem::path& folder() const { return folder_.path(); }
   std::vector<std::string> lines(const std::string& file) const { return read_lines(folder_.path() / file); }
   // Lines of the error file (each message with its leading blank).
-  std::vector<std::string> errors() {
-    run.error_file.flush();
-    return lines(std::string(cracking::error_file_name));
-  }
-
-  cracking::RunContext run;
+  std::vector<std::string> errors() { return lines(std::string(cracking::error_file_name)); }
 
  private:
+  static frame::RunSetup setup(const std::string& folder) {
+    frame::RunSetup s;
+    s.results_folder = folder;
+    return s;
+  }
   TempFolder folder_;
+  frame::RunFrame frame_;
+
+ public:
+  cracking::RunContext run;
 };
 
 }  // namespace jpcp::testing
