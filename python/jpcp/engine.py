@@ -45,12 +45,19 @@ def _files(raw) -> dict[str, bytes]:
     return {os.path.basename(path): data for path, data in raw["files"] if os.path.basename(path) != _PROGRESS}
 
 
-def _write(kind: str, raw, files: dict[str, bytes], results) -> None:
-    """The run's files into a results folder, as the program leaves them."""
+# Files the cracking program appends to (one block per analysis, across runs).
+_APPENDED = ("StressResults.csv", "StressResultsBond.csv")
+
+
+def _write(kind: str, raw, results) -> None:
+    """The run's files into a results folder, as the program leaves them:
+    Progress.tmp with its last value, the stress summaries appended to."""
     folder = Path(results)
     folder.mkdir(parents=True, exist_ok=True)
-    for name, data in files.items():
-        (folder / name).write_bytes(data)
+    for path, data in raw["files"]:
+        name = os.path.basename(path)
+        with open(folder / name, "ab" if name in _APPENDED else "wb") as handle:
+            handle.write(data)
     if raw["diagnostics"]:
         text = "".join(f" {message}\n" for message, _ in raw["diagnostics"])
         (folder / ERROR_FILES[kind]).write_bytes(text.encode("latin-1"))
@@ -84,7 +91,7 @@ def run_cracking(source, models_folder, results=None, summary=None, detail=False
     raw = _jpcp_engine.run_cracking(str(source), str(models_folder), summary or "", bool(detail), cache=models)
     files = _files(raw)
     if results is not None:
-        _write("cracking", raw, files, results)
+        _write("cracking", raw, results)
     _raise_on_error("cracking", raw)
     sections = {}
     for name in listed_sections(Path(source)):
@@ -114,7 +121,7 @@ def run_faulting(source, models_folder, results=None) -> RunResult:
     raw = _jpcp_engine.run_faulting(str(source), str(models_folder), cache=models)
     files = _files(raw)
     if results is not None:
-        _write("faulting", raw, files, results)
+        _write("faulting", raw, results)
     _raise_on_error("faulting", raw)
 
     def read(reader, name):
