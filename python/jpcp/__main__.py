@@ -10,6 +10,7 @@ COMMANDS = {
     "summary": ("jpcp.summaries", "one CSV row per section found in folders"),
     "report": ("jpcp.report", "an HTML page with the figures of the sections found in folders"),
     "batch": ("jpcp.batch", "runs studies of many sections"),
+    "calibrate": ("jpcp.calibrate", "fits the transfer-function coefficients to observed distress"),
 }
 
 

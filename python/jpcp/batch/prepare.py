@@ -317,3 +317,36 @@ def prepare_case(run_dir: str, case: Case, models: dict[str, str], programs: dic
             )
     write_json(str(folder / PLAN_FILE), {"case": case.name, "row": row, "runs": runs})
     return str(folder)
+
+
+def prepare_source(run_dir: str, program: str, case: Case, target: str) -> list[str]:
+    """Writes one program's source folder of a case into ``target`` (the
+    base section's inputs with the case's overrides, as a case folder holds
+    them), without a plan; returns the result names of its sections
+    (cracking). ``run_dir`` holds the scaled axle spectra shared by cases."""
+    base = Path(case.bases[program])
+    if not base.is_dir():
+        raise CaseError(f"case {case.name}: the {program} folder {base} does not exist")
+    return _prepare_inputs(Path(run_dir), program, case, base, Path(target))
+
+
+def section_input(program: str, case: Case):
+    """The section input a case runs with (General input or faulting section
+    input: the base section's file with the case's overrides) and the base
+    file's path."""
+    base = Path(case.bases[program])
+    try:
+        template = _template(program, base)
+    except CaseError as error:
+        raise CaseError(f"case {case.name}: {error}") from None
+    section = next((f for f in template.files if f.role == "section"), None)
+    if section is None:
+        raise CaseError(f"case {case.name}: the {program} folder {base} has no section input file")
+    try:
+        stored = _general(_stamp(section.source)) if program == "cracking" else _faulting(_stamp(section.source))
+        values = SECTION_INPUTS[program](values=dict(stored.values))
+        for name, value in _numbers(case, program_fields(program)).items():
+            values[name] = value
+    except ValueError as error:
+        raise CaseError(f"case {case.name}: {error}") from None
+    return values, section.source
