@@ -35,6 +35,8 @@ def _parser() -> argparse.ArgumentParser:
     parser.add_argument("--study-out", metavar="FILE", help="write the study with the fitted coefficients as overrides")
     parser.add_argument("--cracking-models", metavar="DIR", help="NN model folder for cases without their own")
     parser.add_argument("--faulting-models", metavar="DIR", help="deflection model folder for cases without their own")
+    parser.add_argument("--from-run", metavar="DIR",
+                        help="take the runs with the study's own coefficients from this finished jpcp batch run")
     parser.add_argument("--folds", type=int, default=5, metavar="K", help="split-sample validation folds (default 5)")
     parser.add_argument("--bootstrap", type=int, default=200, metavar="N",
                         help="bootstrap resamples of the intervals of C4 and C5 (default 200)")
@@ -55,8 +57,9 @@ def _analysis_months(program: str, values) -> int:
 
 
 def _traffic(program: str, case) -> float:
-    """Axles a day at the section (mean of the monthly rows of the four axle
-    load files, every load class, times traffic_scale); NaN when unreadable."""
+    """Axles a day in the section's first year (mean of the first twelve
+    monthly rows of the four axle load files, every load class, times
+    traffic_scale); NaN when unreadable."""
     from jpcp import inputs
 
     base = case.bases[program]
@@ -68,7 +71,7 @@ def _traffic(program: str, case) -> float:
         total = 0.0
         for key, axle in (("single_axle", "single"), ("tandem_axle", "tandem"), ("tridem_axle", "tridem"),
                           ("quad_axle", "quad")):
-            table = inputs.read_axle_spectra(inputs.source_path(base, row[key]), axle)
+            table = inputs.read_axle_spectra(inputs.source_path(base, row[key]), axle, months=12)
             classes = [c for c in table.columns if str(c).startswith("class_")]
             total += float(table[classes].to_numpy().sum(axis=1).mean())
     except (OSError, ValueError, IndexError, KeyError):
@@ -147,7 +150,7 @@ def calibrate(options) -> int:
     from jpcp.calibrate import fit as fitting
     from jpcp.calibrate import outputs, statistics
     from jpcp.calibrate.models import CrackingModel, FaultingModel, faulting_at
-    from jpcp.calibrate.runs import Runner
+    from jpcp.calibrate.runs import Runner, take_batch_results
 
     program = options.fit
     try:
@@ -166,6 +169,9 @@ def calibrate(options) -> int:
     work = tempfile.mkdtemp(prefix=".calibrate-", dir=options.out)
     try:
         runner = Runner(program, {n: by_name[n] for n in observed}, models, work, options.jobs, options.engine)
+        if options.from_run:
+            taken = take_batch_results(runner, os.path.abspath(options.from_run), observed)
+            print(f"{len(taken)} of {len(observed)} cases taken from the batch run {options.from_run}", flush=True)
         print(f"{len(observed)} sections, {len(observations)} observations: running the study's sections", flush=True)
         base_tables = runner.tables([(case, {}) for case in observed])
         arguments = (coefficients, observations, observed, own, runner)
@@ -231,7 +237,7 @@ def calibrate(options) -> int:
         spacing = np.array([float(section_inputs[c]["joint_spacing"]) for c in observed])[model.section]
         traffic = np.array([_traffic(program, by_name[c]) for c in observed])[model.section]
         variables = [("Age (years)", (model.rows + 1) / 12.0), ("Slab thickness (in)", thickness),
-                     ("Joint spacing (ft)", spacing), ("Traffic (axles a day)", traffic)]
+                     ("Joint spacing (ft)", spacing), ("Traffic (axles a day, first year)", traffic)]
         write_report(os.path.join(options.out, "calibration.html"), program, document, model.measured, before, after,
                      variables, bins, options.folds, notes)
     finally:

@@ -40,7 +40,7 @@ class Model:
         values, notes = [], []
         for c in self.coefficients:
             own = np.array([self.own[case][c.name] for case in self.cases])
-            values.append(float(own.mean()))
+            values.append(float(own[0]) if np.ptp(own) == 0 else float(own.mean()))
             if np.ptp(own) > 0:
                 notes.append(f"{c.name} differs between the cases ({own.min():g} to {own.max():g}): starting from their mean")
         return np.array(values), notes

@@ -10,6 +10,9 @@ import numpy as np
 
 from jpcp.calibrate.coefficients import UNIT
 
+# Fixed margins: the constrained layout would take most of the report's time.
+MARGINS = {"left": 0.1, "right": 0.97, "bottom": 0.14, "top": 0.9, "wspace": 0.3, "hspace": 0.45}
+
 STATISTICS = [
     ("n_sections", "sections"),
     ("n_observations", "observations"),
@@ -33,7 +36,7 @@ def _cell(value) -> str:
 def _measured_predicted(measured, before, after, unit):
     from jpcp.report.figures import new_figure
 
-    figure, axes = new_figure(1, 2, height=3.6)
+    figure, axes = new_figure(1, 2, height=3.6, margins=MARGINS, minor_grid=False)
     top = max(float(np.max(measured)), float(np.max(before)), float(np.max(after)), 1e-9) * 1.05
     for axis, predicted, title in ((axes[0, 0], before, "before"), (axes[0, 1], after, "after")):
         axis.plot([0, top], [0, top], color="black", linewidth=1, label="equality")
@@ -55,7 +58,7 @@ def _residual_panels(residual, variables, unit):
     shown = [(label, values) for label, values in variables if np.any(np.isfinite(values))]
     columns = 2
     rows = (len(shown) + 1) // 2
-    figure, axes = new_figure(rows, columns, height=3.0)
+    figure, axes = new_figure(rows, columns, height=3.0, margins=MARGINS, minor_grid=False)
     for axis in axes.flat[len(shown):]:
         axis.set_visible(False)
     for axis, (label, values) in zip(axes.flat, shown):
@@ -69,7 +72,7 @@ def _residual_panels(residual, variables, unit):
 def _error_model(bins, model, unit):
     from jpcp.report.figures import new_figure
 
-    figure, axes = new_figure(height=3.2)
+    figure, axes = new_figure(height=3.2, margins=MARGINS, minor_grid=False)
     axis = axes[0, 0]
     if bins:
         x = np.array([b[0] for b in bins])

@@ -109,3 +109,41 @@ class Runner:
                 self.cache.update(done)
                 self.runs += len(done)
         return [self.cache[key] for key in keys]
+
+
+def take_batch_results(runner: Runner, run_dir: str, case_names: list[str]) -> list[str]:
+    """Fills the runner's cache, for the cases' own coefficients, from a
+    finished ``jpcp batch run`` folder of the same study: a case counts when
+    it finished without error for exactly its row of the study and the same
+    model folder. Returns the cases taken."""
+    from jpcp import results as readers
+    from jpcp.batch import run as batch_run
+    from jpcp.batch.worker import PLAN_FILE, read_json
+
+    try:
+        _, settings = batch_run.read_run(run_dir)
+    except (batch_run.RunError, OSError, ValueError) as error:
+        raise CalibrationError(f"--from-run {run_dir}: {error}") from None
+    taken = []
+    for name in case_names:
+        case = runner.cases[name]
+        state = batch_run.case_state(run_dir, case, settings.get("models", {}))
+        if state.state != "ok":
+            continue
+        if batch_run.effective_models(case, settings.get("models", {})).get(runner.program) != runner.models[name]:
+            continue
+        folder = prepare.case_folder(run_dir, name)
+        plan = read_json(os.path.join(folder, PLAN_FILE)) or {"runs": []}
+        files = [f for r in plan["runs"] if r.get("program") == runner.program for f in r.get("results", [])]
+        if runner.program == "cracking":
+            if len(files) != 1:
+                continue  # several sections in one case: left to the check of a run
+            table = readers.read_cracking(os.path.join(folder, files[0]))[CRACKING_KEPT].copy()
+        else:
+            path = os.path.join(folder, "faulting", "JPCP_faulting.csv")
+            if not os.path.exists(path):
+                continue
+            table = readers.read_faulting(path)[FAULTING_KEPT].copy()
+        runner.cache[Runner.key(name, {})] = table
+        taken.append(name)
+    return taken
