@@ -91,7 +91,7 @@ def _load(options, coefficients):
         study = read_study(options.study, known_fields=prepare.known_field)
     except StudyError as error:
         raise CalibrationError(str(error)) from None
-    observations = read_observations(options.observations, program)
+    observations, row_problems = read_observations(options.observations, program)
     problems, section_inputs, months = [], {}, {}
     for case in study.cases:
         if program not in case.bases:
@@ -107,7 +107,10 @@ def _load(options, coefficients):
         months[case.name] = _analysis_months(program, values)
     if problems:
         raise CalibrationError(problems)
-    check_against_study(options.observations, observations, program, months)
+    problems = row_problems + check_against_study(options.observations, observations, program, months)
+    if problems:
+        # In the order of the file's lines.
+        raise CalibrationError([message for _, message in sorted(problems, key=lambda p: p[0])])
     if len(observations) < len(coefficients):
         raise CalibrationError(
             f"{os.path.basename(options.observations)}: {len(observations)} {program} observation(s) for "
@@ -172,7 +175,10 @@ def calibrate(options) -> int:
         if options.from_run:
             taken = take_batch_results(runner, os.path.abspath(options.from_run), observed)
             print(f"{len(taken)} of {len(observed)} cases taken from the batch run {options.from_run}", flush=True)
-        print(f"{len(observed)} sections, {len(observations)} observations: running the study's sections", flush=True)
+        print(f"{len(observed)} sections, {len(observations)} observations", flush=True)
+        pending = [case for case in observed if Runner.key(case, {}) not in runner.cache]
+        if pending:
+            print(f"running {len(pending)} case(s) with the study's own coefficients", flush=True)
         base_tables = runner.tables([(case, {}) for case in observed])
         arguments = (coefficients, observations, observed, own, runner)
         if program == "cracking":

@@ -70,9 +70,13 @@ def fit(model: Model, x0: np.ndarray, rows: np.ndarray | None = None, max_evalua
 
     # Start strictly inside the bounds (a study value on a bound, C5 = 0 say).
     inside = np.clip(x0, model.lower + 1e-9 * _scale(x0), model.upper - 1e-9 * _scale(x0))
+    # A run's results are written to a few digits (faulting to 0.0001 in):
+    # coefficients closer than 1e-4 relative are alike, and steps below that
+    # would chase the rounding of the result files.
+    tolerance = {"xtol": 1e-4, "ftol": 1e-6} if model.rerun else {}
     result = optimize.least_squares(
         residual, inside, jac=jacobian, bounds=(model.lower, model.upper), x_scale=_scale(x0), method="trf",
-        max_nfev=max_evaluations,
+        max_nfev=max_evaluations, **tolerance,
     )
     return FitResult(result.x, result.fun, result.jac, result.nfev, result.message)
 

@@ -45,9 +45,11 @@ def _number(text: str):
     return value if math.isfinite(value) else None
 
 
-def read_observations(path: str, fit: str) -> list[Observation]:
+def read_observations(path: str, fit: str) -> tuple[list[Observation], list[tuple[int, str]]]:
     """The observations of the fitted distress (rows with its cell blank are
-    left out). Every row is checked, the other distress's cell included."""
+    left out) and the problems of the rows (line, message): every row is checked, the other
+    distress's cell included. A file that cannot be read as observations
+    raises CalibrationError."""
     name = os.path.basename(path)
     try:
         with open(path, newline="", encoding="utf-8-sig") as handle:
@@ -65,18 +67,19 @@ def read_observations(path: str, fit: str) -> list[Observation]:
     unknown = [c for c in header if c not in COLUMNS]
     if unknown:
         raise CalibrationError(f"{name} line {header_line}: unknown column {', '.join(repr(c) for c in unknown)}")
-    problems, found = [], []
+    problems: list[tuple[int, str]] = []
+    found = []
     for line, cells in rows[1:]:
         where = f"{name} line {line}"
         values = {c: (cells[i].strip() if i < len(cells) else "") for i, c in enumerate(header)}
         if len(cells) > len(header):
-            problems.append(f"{where}: {len(cells)} cells for {len(header)} columns")
+            problems.append((line, f"{where}: {len(cells)} cells for {len(header)} columns"))
             continue
         if not values[CASE]:
-            problems.append(f"{where}: no case")
+            problems.append((line, f"{where}: no case"))
         age = _number(values[AGE])
         if age is None or age != int(age) or age < 1:
-            problems.append(f"{where}: age_months '{values[AGE]}' is not a month number (1, 2, ...)")
+            problems.append((line, f"{where}: age_months '{values[AGE]}' is not a month number (1, 2, ...)"))
         measured = {}
         for fitted, column in DISTRESS.items():
             text = values.get(column, "")
@@ -84,34 +87,34 @@ def read_observations(path: str, fit: str) -> list[Observation]:
                 continue
             value = _number(text)
             if value is None:
-                problems.append(f"{where}: {column} '{text}' is not a number")
+                problems.append((line, f"{where}: {column} '{text}' is not a number"))
             elif fitted == "cracking" and not 0.0 <= value <= 100.0:
-                problems.append(f"{where}: percent_cracked {text} is outside 0-100")
+                problems.append((line, f"{where}: percent_cracked {text} is outside 0-100"))
             elif fitted == "faulting" and value < 0.0:
-                problems.append(f"{where}: faulting_in {text} is negative")
+                problems.append((line, f"{where}: faulting_in {text} is negative"))
             else:
                 measured[fitted] = value
         if fit in measured and values[CASE] and age is not None:
             found.append(Observation(values[CASE], int(age), measured[fit], line))
-    if problems:
-        raise CalibrationError(problems)
-    return found
+    return found, problems
 
 
-def check_against_study(path: str, observations: list[Observation], fit: str, analysis_months: dict[str, int | None]) -> None:
-    """Refuses observations of a case the study lacks (or whose case does not
-    run the fitted program: ``None``), or at an age beyond its analysis."""
+def check_against_study(path: str, observations: list[Observation], fit: str,
+                        analysis_months: dict[str, int | None]) -> list[tuple[int, str]]:
+    """The problems of observations of a case the study lacks (or whose case
+    does not run the fitted program: ``None``), or at an age beyond its
+    analysis."""
     name = os.path.basename(path)
-    problems = []
+    problems: list[tuple[int, str]] = []
     for o in observations:
         where = f"{name} line {o.line}"
         if o.case not in analysis_months:
-            problems.append(f"{where}: case '{o.case}' is not in the study")
+            problems.append((o.line, f"{where}: case '{o.case}' is not in the study"))
         elif analysis_months[o.case] is None:
-            problems.append(f"{where}: case '{o.case}' has no {fit} folder in the study")
+            problems.append((o.line, f"{where}: case '{o.case}' has no {fit} folder in the study"))
         elif o.age > analysis_months[o.case]:
             problems.append(
-                f"{where}: age_months {o.age} is beyond the analysis of case '{o.case}' ({analysis_months[o.case]} months)"
+                (o.line, f"{where}: age_months {o.age} is beyond the analysis of case '{o.case}' "
+                         f"({analysis_months[o.case]} months)")
             )
-    if problems:
-        raise CalibrationError(problems)
+    return problems

@@ -80,7 +80,7 @@ def _error_model(bins, model, unit):
         axis.scatter(x, s, color="tab:blue", label="binned residuals (root mean square)")
         grid = np.linspace(max(x.min(), 1e-9), x.max(), 200)
         axis.plot(grid, model["a"] * grid ** model["b"] + model["c"], color="black", label="s(x) = a x^b + c")
-        axis.legend(loc="upper left")
+        axis.legend(loc="lower right")
     axis.set_xlabel(f"Predicted ({unit})")
     axis.set_ylabel(f"Standard error ({unit})")
     return figure
