@@ -270,3 +270,6 @@ def main(arguments: list[str]) -> int:
             print(f"jpcp calibrate: {problem}", file=sys.stderr)
         print("jpcp calibrate: nothing fitted", file=sys.stderr)
         return NOT_CALIBRATED
+    except OSError as error:  # an output folder or file that cannot be written
+        print(f"jpcp calibrate: {error.filename or ''}: {error.strerror}", file=sys.stderr)
+        return NOT_CALIBRATED
