@@ -18,7 +18,7 @@ def main(arguments: list[str]) -> int:
     if not arguments or arguments[0] in ("-h", "--help", "help"):
         print("usage: jpcp COMMAND [options]  (jpcp COMMAND --help for details)\n")
         for name, (_, text) in COMMANDS.items():
-            print(f"  {name:8} {text}")
+            print(f"  {name:10} {text}")
         return 0 if arguments else 2
     if arguments[0] not in COMMANDS:
         print(f"jpcp: unknown command {arguments[0]!r} (commands: {', '.join(COMMANDS)})", file=sys.stderr)
