@@ -91,7 +91,7 @@ def _load(options, coefficients):
         study = read_study(options.study, known_fields=prepare.known_field)
     except StudyError as error:
         raise CalibrationError(str(error)) from None
-    observations, row_problems = read_observations(options.observations, program)
+    rows, row_problems = read_observations(options.observations, program)
     problems, section_inputs, months = [], {}, {}
     for case in study.cases:
         if program not in case.bases:
@@ -107,7 +107,8 @@ def _load(options, coefficients):
         months[case.name] = _analysis_months(program, values)
     if problems:
         raise CalibrationError(problems)
-    problems = row_problems + check_against_study(options.observations, observations, program, months)
+    problems = row_problems + check_against_study(options.observations, rows, program, months)
+    observations = [o for o in rows if o.measured]
     if problems:
         # In the order of the file's lines.
         raise CalibrationError([message for _, message in sorted(problems, key=lambda p: p[0])])

@@ -33,8 +33,12 @@ class CalibrationError(ValueError):
 class Observation:
     case: str
     age: int  # analysis month (1 = first month)
-    value: float  # percent slabs cracked or faulting in inches
+    value: float  # percent slabs cracked or faulting in inches (NaN: not measured)
     line: int  # line of the observations file
+
+    @property
+    def measured(self) -> bool:
+        return not math.isnan(self.value)
 
 
 def _number(text: str):
@@ -46,8 +50,8 @@ def _number(text: str):
 
 
 def read_observations(path: str, fit: str) -> tuple[list[Observation], list[tuple[int, str]]]:
-    """The observations of the fitted distress (rows with its cell blank are
-    left out) and the problems of the rows (line, message): every row is checked, the other
+    """The rows with the value of the fitted distress (NaN where its cell is
+    blank) and the problems of the rows (line, message): every row is checked, the other
     distress's cell included. A file that cannot be read as observations
     raises CalibrationError."""
     name = os.path.basename(path)
@@ -94,22 +98,24 @@ def read_observations(path: str, fit: str) -> tuple[list[Observation], list[tupl
                 problems.append((line, f"{where}: faulting_in {text} is negative"))
             else:
                 measured[fitted] = value
-        if fit in measured and values[CASE] and age is not None:
-            found.append(Observation(values[CASE], int(age), measured[fit], line))
+        if values[CASE] and age is not None:
+            found.append(Observation(values[CASE], int(age), measured.get(fit, math.nan), line))
     return found, problems
 
 
 def check_against_study(path: str, observations: list[Observation], fit: str,
                         analysis_months: dict[str, int | None]) -> list[tuple[int, str]]:
-    """The problems of observations of a case the study lacks (or whose case
-    does not run the fitted program: ``None``), or at an age beyond its
-    analysis."""
+    """The problems of rows of a case the study lacks, and of observations
+    whose case does not run the fitted program (``None``) or at an age
+    beyond its analysis."""
     name = os.path.basename(path)
     problems: list[tuple[int, str]] = []
     for o in observations:
         where = f"{name} line {o.line}"
         if o.case not in analysis_months:
             problems.append((o.line, f"{where}: case '{o.case}' is not in the study"))
+        elif not o.measured:
+            continue
         elif analysis_months[o.case] is None:
             problems.append((o.line, f"{where}: case '{o.case}' has no {fit} folder in the study"))
         elif o.age > analysis_months[o.case]:
