@@ -239,6 +239,7 @@ def calibrate(options) -> int:
             outputs.write_study_with(options.study_out, study, fitted)
 
         from jpcp.calibrate.report import write_report
+        from jpcp.report.models import describe
 
         thickness = np.array([float(section_inputs[c]["thickness"]) for c in observed])[model.section]
         spacing = np.array([float(section_inputs[c]["joint_spacing"]) for c in observed])[model.section]
@@ -246,7 +247,8 @@ def calibrate(options) -> int:
         variables = [("Age (years)", (model.rows + 1) / 12.0), ("Slab thickness (in)", thickness),
                      ("Joint spacing (ft)", spacing), ("Traffic (axles a day, first year)", traffic)]
         write_report(os.path.join(options.out, "calibration.html"), program, document, model.measured, before, after,
-                     variables, bins, options.folds, notes)
+                     variables, bins, options.folds, notes,
+                     demonstration=any(describe(models[c]).demonstration for c in observed))
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -87,8 +87,10 @@ def _error_model(bins, model, unit):
 
 
 def write_report(path: str, fit: str, document: dict, measured, before, after, residual_variables, bins, folds: int,
-                 notes: list[str]) -> None:
-    from jpcp.report import svg
+                 notes: list[str], demonstration: bool = False) -> None:
+    """``demonstration``: some runs used the demonstration models (the page
+    then says so at the top)."""
+    from jpcp.report import DEMONSTRATION_BANNER, svg
 
     unit = UNIT[fit]
     short_unit = "%" if fit == "cracking" else "in"
@@ -97,9 +99,12 @@ def write_report(path: str, fit: str, document: dict, measured, before, after, r
         f"<title>Calibration of {fit}</title>",
         "<style>body{font-family:sans-serif;max-width:60em;margin:1em auto}"
         "table{border-collapse:collapse}td,th{border:1px solid #bbb;padding:0.2em 0.6em;text-align:right}"
-        "th{background:#eee}td:first-child,th:first-child{text-align:left}</style></head><body>",
+        "th{background:#eee}td:first-child,th:first-child{text-align:left}"
+        ".banner{border:3px solid #b00;background:#fee;padding:.6em 1em;font-weight:bold;color:#700}</style></head><body>",
         f"<h1>Calibration of the {fit} coefficients</h1>",
     ]
+    if demonstration:
+        parts.append(DEMONSTRATION_BANNER)
     for note in notes:
         parts.append(f"<p class='note'>{html.escape(note)}</p>")
     parts.append("<h2>Coefficients</h2><table><tr><th>coefficient</th><th>start</th><th>fitted</th>"
