@@ -118,6 +118,7 @@ def take_batch_results(runner: Runner, run_dir: str, case_names: list[str]) -> l
     model folder. Returns the cases taken."""
     from jpcp import results as readers
     from jpcp.batch import run as batch_run
+    from jpcp.batch import state as batch_state
     from jpcp.batch.worker import PLAN_FILE, read_json
 
     try:
@@ -127,10 +128,10 @@ def take_batch_results(runner: Runner, run_dir: str, case_names: list[str]) -> l
     taken = []
     for name in case_names:
         case = runner.cases[name]
-        state = batch_run.case_state(run_dir, case, settings.get("models", {}))
+        state = batch_state.case_state(run_dir, case, settings.get("models", {}))
         if state.state != "ok":
             continue
-        if batch_run.effective_models(case, settings.get("models", {})).get(runner.program) != runner.models[name]:
+        if batch_state.effective_models(case, settings.get("models", {})).get(runner.program) != runner.models[name]:
             continue
         folder = prepare.case_folder(run_dir, name)
         plan = read_json(os.path.join(folder, PLAN_FILE)) or {"runs": []}
