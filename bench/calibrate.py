@@ -16,8 +16,9 @@ observations and times the calibration:
 - faulting: the whole calibration (every run of the fit).
 
 Prints the times, the coefficients found and their intervals. The
-programs are taken from $JPCP_BUILD_DIR (default build/); --keep DIR keeps
-the generated files there.
+programs are taken from $JPCP_BUILD_DIR (default build/), the engines'
+extension module from PYTHONPATH (build/python) when it is there; --keep
+DIR keeps the generated files there.
 """
 
 from __future__ import annotations
@@ -48,7 +49,8 @@ def jpcp(*arguments) -> str:
     machine the wall time also counts the waits for a core)."""
     started = time.perf_counter()
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    environment = dict(os.environ, PYTHONPATH=os.path.join(ROOT, "python"))
+    path = [os.path.join(ROOT, "python")] + [p for p in os.environ.get("PYTHONPATH", "").split(os.pathsep) if p]
+    environment = dict(os.environ, PYTHONPATH=os.pathsep.join(path))
     done = subprocess.run([sys.executable, "-m", "jpcp", *map(str, arguments)], env=environment,
                           capture_output=True, text=True)
     if done.returncode != 0:
@@ -139,6 +141,9 @@ def main() -> None:
     try:
         started = time.perf_counter()
         build(options, folder)
+        from jpcp import engines
+
+        print(f"engine: {engines.available()[0]} (the in-process one where build/python is on PYTHONPATH)")
         print(f"{options.sections} {options.program} sections, {options.observations} observations each, "
               f"built and run with known coefficients in {time.perf_counter() - started:.1f} s")
         study, observations = os.path.join(folder, "study.csv"), os.path.join(folder, "observations.csv")
