@@ -23,6 +23,7 @@ from __future__ import annotations
 import hashlib
 import os
 import shutil
+import threading
 from dataclasses import dataclass
 from functools import lru_cache
 from pathlib import Path
@@ -204,7 +205,7 @@ def _shared_scaled(run_dir: Path, source: Path, axle: str, scale: float) -> Path
     columns = [c for c in table.columns if str(c).startswith("class_")]
     table[columns] = table[columns] * scale
     shared.parent.mkdir(parents=True, exist_ok=True)
-    temporary = shared.with_name(shared.name + f".{os.getpid()}.tmp")
+    temporary = shared.with_name(shared.name + f".{os.getpid()}.{threading.get_ident()}.tmp")
     inputs.write_axle_spectra(table, temporary)
     os.replace(temporary, shared)
     return shared
