@@ -10,6 +10,7 @@ COMMANDS = {
     "summary": ("jpcp.summary", "one CSV row per section found in folders"),
     "report": ("jpcp.report", "an HTML page with the figures of the sections found in folders"),
     "batch": ("jpcp.batch", "runs studies of many sections"),
+    "design": ("jpcp.design", "the thinnest slab that meets cracking and faulting limits at a reliability"),
 }
 
 

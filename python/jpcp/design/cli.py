@@ -1,0 +1,277 @@
+"""``jpcp design SECTION.toml [--out DIR]``: the command line, the probe
+builds that check the section's options, the searches in parallel, and
+the files written."""
+
+from __future__ import annotations
+
+import argparse
+import csv
+import math
+import os
+import re
+import shutil
+import sys
+import tempfile
+from concurrent.futures import ThreadPoolExecutor
+from dataclasses import dataclass
+from pathlib import Path
+
+from jpcp.design import trials as trial_runs
+from jpcp.design.config import DESIGN_VARIABLES, Design, DesignInputError, read_design
+from jpcp.design.search import Answer, Assessed, search
+
+DESIGN_COLUMNS = [
+    "joint_spacing_ft", "dowel_in", "thickness_in", "cracking_pct", "cracking_design_pct", "faulting_in",
+    "faulting_design_in", "thinner_cracking_pct", "thinner_cracking_design_pct", "thinner_faulting_in",
+    "thinner_faulting_design_in", "governed_by",
+]
+TRIAL_COLUMNS = [
+    "joint_spacing_ft", "dowel_in", "thickness_in", "cracking_pct", "cracking_design_pct", "faulting_in",
+    "faulting_design_in", "passes", "seconds",
+]
+GUIDE93_COLUMNS = [
+    "thickness_in", "thickness_exact_in", "w18", "reliability_pct", "s0", "delta_psi", "pt", "k_pci", "sc_psi",
+    "ec_psi", "j", "cd",
+]
+METHODS = ("engines", "guide93")
+
+
+def parser() -> argparse.ArgumentParser:
+    p = argparse.ArgumentParser(
+        prog="jpcp design",
+        description="The thinnest slab whose predicted cracking and faulting at the end of the design life "
+        "stay within their limits at a reliability, for each joint spacing and dowel size; the 1993-guide "
+        "thickness beside it.",
+    )
+    p.add_argument("section", metavar="SECTION.toml", help="section builder options and the [design] table")
+    p.add_argument("--out", metavar="DIR", help="output folder (default: SECTION-design beside the file)")
+    p.add_argument("--method", choices=METHODS, default="engines",
+                   help="engines: search with both programs (default); guide93: the 1993-guide equation only")
+    p.add_argument("-j", "--jobs", type=int, metavar="N", help="trials at a time (default: the cores)")
+    p.add_argument("--engine", choices=("auto", "inprocess", "process"), default="auto",
+                   help="how the programs run (jpcp.engines; default auto)")
+    p.add_argument("--cracking-models", metavar="DIR", help="NN model folder of jpcp_cracking")
+    p.add_argument("--faulting-models", metavar="DIR", help="deflection model folder of jpcp_faulting")
+    p.add_argument("--keep-sections", action="store_true",
+                   help="write the sections of each answer and of one step thinner into DIR/sections")
+    return p
+
+
+def _builder_key(design: Design, message: str) -> str:
+    """The design file key behind the builder option a message names."""
+    match = re.match(r"--([a-z0-9-]+)", message)
+    if not match:
+        return "section"
+    option = match.group(1)
+    return design.keys.get(option, f"design.{DESIGN_VARIABLES[option]}" if option in DESIGN_VARIABLES else option)
+
+
+def _probe(design: Design, scratch: Path) -> tuple[Path, float, float]:
+    """Builds the section at the thinnest thickness (kept: its inputs give
+    the section's own joint spacing and dowel and the 1993-guide inputs),
+    then the faulting section at the thickest and at every joint spacing and
+    dowel size, so that the builder checks every value before any run."""
+    from jpcp.inputs import read_faulting_input
+
+    grid = design.thickness_grid()
+    spacings, dowels = design.joint_spacings or [None], design.dowels or [None]
+    probes = [("both", grid[0], spacings[0], dowels[0]), ("faulting", grid[-1], spacings[0], dowels[0])]
+    probes += [("faulting", grid[0], s, dowels[0]) for s in spacings[1:]]
+    probes += [("faulting", grid[0], spacings[0], d) for d in dowels[1:]]
+    for number, (kind, thickness, spacing, dowel) in enumerate(probes):
+        folder = scratch / f"probe{number}"
+        try:
+            trial_runs.build_section(folder, trial_runs.trial_options(design.options, thickness, spacing, dowel), kind)
+        except trial_runs.BuildError as error:
+            raise DesignInputError(f"{design.path}: {_builder_key(design, str(error))}: {error}") from None
+        if number > 0:
+            shutil.rmtree(folder, ignore_errors=True)
+    section = scratch / "probe0"
+    own = read_faulting_input(section / "faulting" / "faultgeneralinput.txt")
+    return section, float(own["joint_spacing"]), float(own["dowel_diameter"])
+
+
+def guide93_inputs(design: Design, section: Path, models, engine: str):
+    """The 1993-guide inputs: the [guide93] table, and from the section what
+    it does not give: W18 the design traffic over the design life from the
+    cracking program's ESALs.txt, k the median of the monthly k-values, Sc
+    and Ec the 28-day (one-month) modulus of rupture and modulus."""
+    from jpcp.design.guide93 import Guide93Inputs
+
+    values = dict(design.guide93)
+    if "w18" not in values:
+        from jpcp import engines
+        from jpcp.results import read_esals
+
+        results = section / "cracking-results"
+        results.mkdir(exist_ok=True)
+        engines.run_cracking(section / "cracking", models.cracking, results=results, engine=engine)
+        values["w18"] = read_esals(results / "ESALs.txt") * 1e6
+    if not {"k", "sc", "ec"} <= values.keys():
+        from jpcp.inputs import read_faulting_season_pattern
+
+        season = read_faulting_season_pattern(section / "faulting" / "seasonpattern.txt")
+        month = season.pcc.loc[season.pcc["age"] == 1].iloc[0]
+        values.setdefault("k", float(season.monthly["k_value"].median()))
+        values.setdefault("sc", float(month["mr"]))
+        values.setdefault("ec", float(month["e"]))
+    return Guide93Inputs(**{key: values[key] for key in Guide93Inputs.__dataclass_fields__})
+
+
+@dataclass
+class Guide93Result:
+    inputs: object  # Guide93Inputs
+    exact: float | None  # in: the equation's root
+    rounded: float | None  # in: rounded up to the thickness step
+    error: str = ""
+
+
+def guide93_result(design: Design, inputs) -> Guide93Result:
+    from jpcp.design.guide93 import rounded_up, thickness
+
+    try:
+        exact = thickness(inputs)
+    except ValueError as error:
+        return Guide93Result(inputs, None, None, str(error))
+    return Guide93Result(inputs, exact, rounded_up(exact, design.thickness[0], design.thickness[2]))
+
+
+def _cells(assessed: Assessed | None) -> list:
+    if assessed is None:
+        return [""] * 4
+    t = assessed.trial
+    return [t.cracking, assessed.cracking_design, t.faulting, assessed.faulting_design]
+
+
+def design_rows(answers: list[Answer]) -> list[list]:
+    rows = []
+    for answer in answers:
+        shown = answer.design or answer.thickest
+        thickness = answer.design.trial.thickness if answer.design else ""
+        rows.append([answer.joint_spacing, answer.dowel, thickness] + _cells(shown) + _cells(answer.thinner)
+                    + [answer.governed_by])
+    return rows
+
+
+def trial_rows(answers: list[Answer]) -> list[list]:
+    rows = []
+    for answer in answers:
+        for a in sorted(answer.trials, key=lambda a: a.trial.thickness):
+            t = a.trial
+            rows.append([t.joint_spacing, t.dowel, t.thickness, t.cracking, a.cracking_design, t.faulting,
+                         a.faulting_design, int(a.passes), round(t.seconds, 3)])
+    return rows
+
+
+def _format(value) -> str:
+    return f"{value:.6g}" if isinstance(value, float) else str(value)
+
+
+def write_csv(path: Path, columns: list[str], rows: list[list]) -> None:
+    with open(path, "w", newline="", encoding="utf-8") as stream:
+        writer = csv.writer(stream, lineterminator="\n")
+        writer.writerow(columns)
+        writer.writerows([[_format(v) for v in row] for row in rows])
+
+
+def answer_line(answer: Answer, design: Design) -> str:
+    """The one-line answer of a joint spacing and dowel size."""
+    where = f"joint spacing {answer.joint_spacing:g} ft, dowels {answer.dowel:g} in"
+    shown = answer.design or answer.thickest
+    t = shown.trial
+    values = (f"cracking {t.cracking:.1f} % (design {shown.cracking_design:.1f} % at {design.reliability:g} %), "
+              f"faulting {t.faulting:.3f} in (design {shown.faulting_design:.3f} in)")
+    if answer.design is None:
+        return f"no thickness up to {t.thickness:g} in passes ({where}): at {t.thickness:g} in {values}"
+    return f"thickness {t.thickness:g} in ({where}): {values}; governed by {answer.governed_by}"
+
+
+def guide93_line(result: Guide93Result) -> str:
+    p = result.inputs
+    if result.exact is None:
+        return f"1993 guide: {result.error}"
+    return (f"1993 guide: thickness {result.rounded:g} in ({result.exact:.2f} in from the equation at "
+            f"{p.reliability:g} %, W18 {p.w18 / 1e6:.3g} million ESALs)")
+
+
+def write_sections(out: Path, design: Design, answers: list[Answer]) -> None:
+    """The sections of each answer and of one step thinner, to inspect or
+    rerun: DIR/sections/L<ft>-d<in>/h<in>/{cracking,faulting}."""
+    for answer in answers:
+        for assessed in (answer.design, answer.thinner):
+            if assessed is None:
+                continue
+            t = assessed.trial
+            folder = out / "sections" / f"L{t.joint_spacing:g}-d{t.dowel:g}" / f"h{t.thickness:g}"
+            shutil.rmtree(folder, ignore_errors=True)
+            trial_runs.build_section(folder, trial_runs.trial_options(design.options, t.thickness,
+                                                                      t.joint_spacing, t.dowel))
+
+
+def main(arguments: list[str]) -> int:
+    args = parser().parse_args(arguments)
+    section_file = Path(args.section)
+    out = Path(args.out) if args.out else section_file.resolve().parent / f"{section_file.stem}-design"
+    if args.jobs is not None and args.jobs < 1:
+        print("jpcp design: -j must be 1 or more", file=sys.stderr)
+        return 2
+    scratch = None
+    try:
+        design = read_design(section_file, trial_runs.builder_options())
+        scratch = Path(tempfile.mkdtemp(prefix="jpcp-design-"))
+        section, own_spacing, own_dowel = _probe(design, scratch)
+        models = trial_runs.model_folders(args.cracking_models, args.faulting_models)
+        if models.any_demonstration:
+            print(trial_runs.DEMONSTRATION_LINE, file=sys.stderr)
+        out.mkdir(parents=True, exist_ok=True)
+
+        try:
+            guide = guide93_result(design, guide93_inputs(design, section, models, args.engine))
+        except Exception as error:  # noqa: BLE001 - the 1993-guide figure is a side result of a design
+            if args.method == "guide93":
+                raise
+            guide = None
+            print(f"jpcp design: no 1993-guide thickness: {error}", file=sys.stderr)
+
+        answers: list[Answer] = []
+        if args.method == "guide93":
+            p = guide.inputs
+            row = [guide.rounded if guide.rounded is not None else "", guide.exact if guide.exact is not None else "",
+                   p.w18, p.reliability, p.s0, p.delta_psi, p.pt, p.k, p.sc, p.ec, p.j, p.cd]
+            write_csv(out / "design.csv", GUIDE93_COLUMNS, [row])
+        else:
+            combinations = [(s, d) for s in (design.joint_spacings or [own_spacing])
+                            for d in (design.dowels or [own_dowel])]
+            jobs = args.jobs or os.cpu_count() or 1
+            with ThreadPoolExecutor(max_workers=jobs) as pool:
+                futures = [pool.submit(search, design, s, d,
+                                       lambda h, s=s, d=d: trial_runs.run_trial(scratch, design.options, h, s, d,
+                                                                                 models, args.engine))
+                           for s, d in combinations]
+                answers = [future.result() for future in futures]
+            write_csv(out / "design.csv", DESIGN_COLUMNS, design_rows(answers))
+            write_csv(out / "trials.csv", TRIAL_COLUMNS, trial_rows(answers))
+            if args.keep_sections:
+                write_sections(out, design, answers)
+
+        from jpcp.design.report import write_report
+
+        write_report(out / "design.html", design, answers, guide, models, args.method)
+        if args.method == "guide93":
+            print(guide93_line(guide))
+        for answer in answers:
+            print(answer_line(answer, design))
+        return 0
+    except DesignInputError as error:
+        print(f"jpcp design: {error}", file=sys.stderr)
+        return 1
+    except Exception as error:  # a run or a build that failed: one line, not a traceback
+        from jpcp.engines import RunError
+
+        if not isinstance(error, (RunError, RuntimeError, OSError, ValueError)):
+            raise
+        print(f"jpcp design: {error}", file=sys.stderr)
+        return 1
+    finally:
+        if scratch is not None:
+            shutil.rmtree(scratch, ignore_errors=True)
