@@ -66,16 +66,19 @@ def _builder_key(design: Design, message: str) -> str:
     return design.keys.get(option, f"design.{DESIGN_VARIABLES[option]}" if option in DESIGN_VARIABLES else option)
 
 
-def _probe(design: Design, scratch: Path) -> tuple[Path, float, float]:
-    """Builds the section at the thinnest thickness (kept: its inputs give
-    the section's own joint spacing and dowel and the 1993-guide inputs),
-    then the faulting section at the thickest and at every joint spacing and
-    dowel size, so that the builder checks every value before any run."""
+def _probe(design: Design, scratch: Path) -> tuple[dict, float, float]:
+    """Builds the sections at the thinnest and the thickest thickness, then
+    the faulting section at every other joint spacing and dowel size, so
+    that the builder checks every value before any run. The two first are
+    the first search's end trials, kept by (thickness, joint spacing,
+    dowel); the thinnest also gives the section's own joint spacing and
+    dowel size and the 1993-guide inputs. Returns (kept sections, own joint
+    spacing, own dowel size)."""
     from jpcp.inputs import read_faulting_input
 
     grid = design.thickness_grid()
     spacings, dowels = design.joint_spacings or [None], design.dowels or [None]
-    probes = [("both", grid[0], spacings[0], dowels[0]), ("faulting", grid[-1], spacings[0], dowels[0])]
+    probes = [("both", grid[0], spacings[0], dowels[0]), ("both", grid[-1], spacings[0], dowels[0])]
     probes += [("faulting", grid[0], s, dowels[0]) for s in spacings[1:]]
     probes += [("faulting", grid[0], spacings[0], d) for d in dowels[1:]]
     for number, (kind, thickness, spacing, dowel) in enumerate(probes):
@@ -84,11 +87,13 @@ def _probe(design: Design, scratch: Path) -> tuple[Path, float, float]:
             trial_runs.build_section(folder, trial_runs.trial_options(design.options, thickness, spacing, dowel), kind)
         except trial_runs.BuildError as error:
             raise DesignInputError(f"{design.path}: {_builder_key(design, str(error))}: {error}") from None
-        if number > 0:
+        if number > 1:
             shutil.rmtree(folder, ignore_errors=True)
-    section = scratch / "probe0"
-    own = read_faulting_input(section / "faulting" / "faultgeneralinput.txt")
-    return section, float(own["joint_spacing"]), float(own["dowel_diameter"])
+    own = read_faulting_input(scratch / "probe0" / "faulting" / "faultgeneralinput.txt")
+    spacing = spacings[0] if spacings[0] is not None else float(own["joint_spacing"])
+    dowel = dowels[0] if dowels[0] is not None else float(own["dowel_diameter"])
+    built = {(grid[0], spacing, dowel): scratch / "probe0", (grid[-1], spacing, dowel): scratch / "probe1"}
+    return built, float(own["joint_spacing"]), float(own["dowel_diameter"])
 
 
 def guide93_inputs(design: Design, section: Path, models, engine: str):
@@ -219,7 +224,8 @@ def main(arguments: list[str]) -> int:
     try:
         design = read_design(section_file, trial_runs.builder_options())
         scratch = Path(tempfile.mkdtemp(prefix="jpcp-design-"))
-        section, own_spacing, own_dowel = _probe(design, scratch)
+        built, own_spacing, own_dowel = _probe(design, scratch)
+        section = scratch / "probe0"
         models = trial_runs.model_folders(args.cracking_models, args.faulting_models)
         if models.any_demonstration:
             print(trial_runs.DEMONSTRATION_LINE, file=sys.stderr)
@@ -245,8 +251,9 @@ def main(arguments: list[str]) -> int:
             jobs = args.jobs or os.cpu_count() or 1
             with ThreadPoolExecutor(max_workers=jobs) as pool:
                 futures = [pool.submit(search, design, s, d,
-                                       lambda h, s=s, d=d: trial_runs.run_trial(scratch, design.options, h, s, d,
-                                                                                 models, args.engine))
+                                       lambda h, s=s, d=d: trial_runs.run_trial(
+                                           scratch, design.options, h, s, d, models, args.engine,
+                                           built.get((h, s, d))))
                            for s, d in combinations]
                 answers = [future.result() for future in futures]
             write_csv(out / "design.csv", DESIGN_COLUMNS, design_rows(answers))

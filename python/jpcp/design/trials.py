@@ -141,20 +141,38 @@ def trial_options(options: dict[str, str], thickness: float, joint_spacing: floa
 
 
 def run_trial(scratch: Path, options: dict[str, str], thickness: float, joint_spacing: float, dowel: float,
-              models: ModelFolders, engine: str = "auto") -> Trial:
-    """Builds the trial's sections in a folder of its own under scratch,
-    runs both programs and removes the folder."""
+              models: ModelFolders, engine: str = "auto", built: Path | None = None) -> Trial:
+    """Builds the trial's two sections in a folder of its own under scratch,
+    runs both programs and removes the folder; ``built``: a folder holding
+    the trial's cracking/ and faulting/ sections already (left in place).
+    The cracking and the faulting side (build, then run) go side by side:
+    they share nothing."""
+    from concurrent.futures import ThreadPoolExecutor
+
     from jpcp import engines
 
     start = time.perf_counter()
-    folder = Path(tempfile.mkdtemp(prefix=f"h{thickness:g}-L{joint_spacing:g}-d{dowel:g}-", dir=scratch))
+    folder = built or Path(tempfile.mkdtemp(prefix=f"h{thickness:g}-L{joint_spacing:g}-d{dowel:g}-", dir=scratch))
+    chosen = trial_options(options, thickness, joint_spacing, dowel)
+
+    def cracking():
+        if built is None:
+            build_section(folder / "cracking", chosen, "cracking")
+        return engines.run_cracking(folder / "cracking", models.cracking, engine=engine).cracking
+
+    def faulting():
+        if built is None:
+            build_section(folder / "faulting", chosen, "faulting")
+        return engines.run_faulting(folder / "faulting", models.faulting, engine=engine).faulting
+
     try:
-        build_section(folder, trial_options(options, thickness, joint_spacing, dowel))
-        cracking = engines.run_cracking(folder / "cracking", models.cracking, engine=engine).cracking
-        faulting = engines.run_faulting(folder / "faulting", models.faulting, engine=engine).faulting
+        with ThreadPoolExecutor(max_workers=2) as pool:
+            cracking_run, faulting_run = pool.submit(cracking), pool.submit(faulting)
+            cracked, faulted = cracking_run.result(), faulting_run.result()
     finally:
-        shutil.rmtree(folder, ignore_errors=True)
-    if cracking is None or cracking.empty or faulting is None or faulting.empty:
+        if built is None:
+            shutil.rmtree(folder, ignore_errors=True)
+    if cracked is None or cracked.empty or faulted is None or faulted.empty:
         raise RuntimeError(f"the trial at {thickness:g} in wrote no result rows")
-    return Trial(joint_spacing, dowel, thickness, float(cracking["%Crack"].iloc[-1]),
-                 float(faulting["faulting"].iloc[-1]), time.perf_counter() - start)
+    return Trial(joint_spacing, dowel, thickness, float(cracked["%Crack"].iloc[-1]),
+                 float(faulted["faulting"].iloc[-1]), time.perf_counter() - start)
