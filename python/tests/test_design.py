@@ -118,3 +118,41 @@ def test_bad_input_names_the_key_and_runs_nothing(example, tmp_path, capsys, tex
     error = capsys.readouterr().err
     assert f": {key}:" in error, error
     assert not out.exists()
+
+
+def test_standard_errors_from_a_calibration_and_the_design_file(tmp_path):
+    from jpcp.design.config import read_design
+
+    (tmp_path / "faulting.json").write_text(
+        '{"fit": "faulting", "coefficients": {}, "standard_error_model": {"a": 0.05, "b": 0.3, "c": 0.01}}')
+    (tmp_path / "cracking.json").write_text(
+        '{"fit": "cracking", "standard_error_model": {"a": 2.0, "b": 0.4, "c": 1.0}}')
+    path = tmp_path / "section.toml"
+    path.write_text('[design]\ncalibration = ["faulting.json", "cracking.json"]\n'
+                    "[design.cracking_error]\na = 3.0\nb = 0.5\nc = 0.5\n")
+    design = read_design(path, set())
+    # The table in the design file wins over the calibration; the other
+    # distress takes the calibration's model.
+    assert design.errors["cracking"].standard_error(4.0) == pytest.approx(3.0 * 2.0 + 0.5)
+    assert design.errors["faulting"].standard_error(0.0) == pytest.approx(0.01)
+    assert design.error_sources["faulting"].endswith("faulting.json")
+
+
+@pytest.mark.parametrize("width", [1, 2, 5])
+def test_search_finds_the_first_passing_thickness_at_any_width(tmp_path, width):
+    from jpcp.design.config import read_design
+    from jpcp.design.search import search
+    from jpcp.design.trials import Trial
+
+    path = tmp_path / "section.toml"
+    path.write_text("[design]\nthickness = [6, 16, 0.25]\n")
+    design = read_design(path, set())
+    for needed in (6.0, 6.25, 9.75, 15.75, 16.0, 16.25):  # thinnest passing: cracking 0 at and above it
+        def evaluate(thicknesses):
+            return [Trial(15, 1.25, h, 0.0 if h >= needed else 50.0, 0.01, 0.0) for h in thicknesses]
+
+        answer = search(design, 15, 1.25, evaluate, width)
+        chosen = answer.design.trial.thickness if answer.design else None
+        assert chosen == (needed if needed <= 16 else None), (needed, chosen)
+        if chosen is not None and chosen > 6:
+            assert answer.thinner.trial.thickness == chosen - 0.25 and answer.governed_by == "cracking"

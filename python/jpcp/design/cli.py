@@ -227,7 +227,8 @@ def main(arguments: list[str]) -> int:
         built, own_spacing, own_dowel = _probe(design, scratch)
         section = scratch / "probe0"
         models = trial_runs.model_folders(args.cracking_models, args.faulting_models)
-        if models.any_demonstration:
+        # The 1993-guide figure takes only the traffic from a run: the models do not enter it.
+        if models.any_demonstration and args.method == "engines":
             print(trial_runs.DEMONSTRATION_LINE, file=sys.stderr)
         out.mkdir(parents=True, exist_ok=True)
 
@@ -249,11 +250,18 @@ def main(arguments: list[str]) -> int:
             combinations = [(s, d) for s in (design.joint_spacings or [own_spacing])
                             for d in (design.dowels or [own_dowel])]
             jobs = args.jobs or os.cpu_count() or 1
-            with ThreadPoolExecutor(max_workers=jobs) as pool:
-                futures = [pool.submit(search, design, s, d,
-                                       lambda h, s=s, d=d: trial_runs.run_trial(
-                                           scratch, design.options, h, s, d, models, args.engine,
-                                           built.get((h, s, d))))
+            # A trial runs two programs side by side: a search tries several
+            # thicknesses at once only when the cores outnumber them.
+            width = max(1, jobs // (2 * len(combinations)))
+            with ThreadPoolExecutor(max_workers=jobs) as trial_pool, \
+                    ThreadPoolExecutor(max_workers=len(combinations)) as search_pool:
+
+                def evaluate(thicknesses, s, d):
+                    futures = [trial_pool.submit(trial_runs.run_trial, scratch, design.options, h, s, d, models,
+                                                 args.engine, built.get((h, s, d))) for h in thicknesses]
+                    return [future.result() for future in futures]
+
+                futures = [search_pool.submit(search, design, s, d, lambda hs, s=s, d=d: evaluate(hs, s, d), width)
                            for s, d in combinations]
                 answers = [future.result() for future in futures]
             write_csv(out / "design.csv", DESIGN_COLUMNS, design_rows(answers))

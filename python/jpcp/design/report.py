@@ -139,7 +139,7 @@ def write_report(path, design, answers, guide, models, method) -> None:
                         f"<figcaption><b>Figure {number}. {title}.</b> {caption}</figcaption></figure>")
     body.append("<h2>Inputs</h2>")
     body.append(_inputs_html(design, models, guide))
-    banner = DEMONSTRATION_BANNER if models.any_demonstration else ""
+    banner = DEMONSTRATION_BANNER if models.any_demonstration and method == "engines" else ""
     generated = datetime.datetime.now().strftime("%Y-%m-%d %H:%M")
     title = "Slab thickness design" + (" (1993 guide)" if method == "guide93" else "")
     path.write_text(f"""<!DOCTYPE html>

@@ -62,34 +62,42 @@ class Answer:
         return " and ".join(self.thinner.failing())
 
 
-def search(design: Design, joint_spacing: float, dowel: float, evaluate: Callable[[float], Trial]) -> Answer:
-    """Bisection on the thickness grid. The thickest and the thinnest
-    thickness are tried first: when the thickest fails there is no answer,
-    when the thinnest passes it is the answer."""
+def search(design: Design, joint_spacing: float, dowel: float,
+           evaluate: Callable[[list[float]], list[Trial]], width: int = 1) -> Answer:
+    """Bisection on the thickness grid; ``evaluate`` runs the trials of a
+    list of thicknesses (at the same time). The thickest thickness is tried
+    first (when it fails there is no answer), then the thinnest (when it
+    passes it is the answer); with ``width`` above 1 both at once, and each
+    round tries ``width`` thicknesses evenly inside the bracket, cutting it
+    into width + 1 parts instead of two."""
     grid = design.thickness_grid()
-    tried: list[Assessed] = []
+    tried: dict[int, Assessed] = {}
 
-    def trial(index: int) -> Assessed:
-        assessed = assess(evaluate(grid[index]), design)
-        tried.append(assessed)
-        return assessed
+    def run(indices: list[int]) -> None:
+        for index, trial in zip(indices, evaluate([grid[i] for i in indices])):
+            tried[index] = assess(trial, design)
 
-    thickest = trial(len(grid) - 1)
-    if not thickest.passes:
-        return Answer(joint_spacing, dowel, None, None, thickest, tried)
-    if len(grid) == 1:
-        return Answer(joint_spacing, dowel, thickest, None, None, tried)
-    thinnest = trial(0)
-    if thinnest.passes:
-        return Answer(joint_spacing, dowel, thinnest, None, None, tried)
-    failing, passing = 0, len(grid) - 1
-    failed, passed = thinnest, thickest
+    def answer(design_index, thinner_index, thickest=None) -> Answer:
+        return Answer(joint_spacing, dowel, tried.get(design_index), tried.get(thinner_index), thickest,
+                      [tried[i] for i in sorted(tried)])
+
+    last = len(grid) - 1
+    run([last, 0] if width > 1 and last > 0 else [last])
+    if not tried[last].passes:
+        return answer(None, None, tried[last])
+    if last == 0:
+        return answer(0, None)
+    if 0 not in tried:
+        run([0])
+    if tried[0].passes:
+        return answer(0, None)
+    failing, passing = 0, last
     while passing - failing > 1:
-        middle = (failing + passing) // 2
-        result = trial(middle)
-        if result.passes:
-            passing, passed = middle, result
-        else:
-            failing, failed = middle, result
-    return Answer(joint_spacing, dowel, passed, failed, None, tried)
-
+        count = min(width, passing - failing - 1)
+        run(sorted({failing + (passing - failing) * (k + 1) // (count + 1) for k in range(count)}))
+        # The bracket's thin end is the thickest failing trial; its thick
+        # end the thinnest passing trial above it (the thicker one should a
+        # thinner trial pass out of order).
+        failing = max(i for i, a in tried.items() if not a.passes)
+        passing = min(i for i, a in tried.items() if a.passes and i > failing)
+    return answer(passing, failing)
