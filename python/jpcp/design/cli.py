@@ -253,12 +253,13 @@ def main(arguments: list[str]) -> int:
             # A trial runs two programs side by side: a search tries several
             # thicknesses at once only when the cores outnumber them.
             width = max(1, jobs // (2 * len(combinations)))
+            shared = trial_runs.SharedCracking()
             with ThreadPoolExecutor(max_workers=jobs) as trial_pool, \
                     ThreadPoolExecutor(max_workers=len(combinations)) as search_pool:
 
                 def evaluate(thicknesses, s, d):
                     futures = [trial_pool.submit(trial_runs.run_trial, scratch, design.options, h, s, d, models,
-                                                 args.engine, built.get((h, s, d))) for h in thicknesses]
+                                                 args.engine, built.get((h, s, d)), shared) for h in thicknesses]
                     return [future.result() for future in futures]
 
                 futures = [search_pool.submit(search, design, s, d, lambda hs, s=s, d=d: evaluate(hs, s, d), width)

@@ -14,6 +14,10 @@ from jpcp.report import DEMONSTRATION_BANNER, STYLE, svg
 from jpcp.report.figures import new_figure
 
 
+LINE_STYLES = ("-", "--", ":", "-.")
+MARKERS = ("o", "s", "^", "D")
+
+
 def _escape(value) -> str:
     return html.escape(str(value))
 
@@ -39,14 +43,18 @@ def distress_figure(design, answers):
     trial against thickness, with the limit and the thickness chosen."""
     figure, axes = new_figure(1, 2, height=3.8)
     z = design.z
-    for number, answer in enumerate(answers):
-        colour = f"C{number % 10}"
+    spacings = sorted({a.joint_spacing for a in answers})
+    dowels = sorted({a.dowel for a in answers})
+    for answer in answers:
+        # Colour by joint spacing, line style by dowel size.
+        colour = f"C{spacings.index(answer.joint_spacing) % 10}"
+        style = LINE_STYLES[dowels.index(answer.dowel) % len(LINE_STYLES)]
         tried = sorted(answer.trials, key=lambda a: a.trial.thickness)
         h = np.array([a.trial.thickness for a in tried])
         for axis, distress in zip(axes[0], ("cracking", "faulting")):
             mean = np.array([getattr(a.trial, distress) for a in tried])
             upper = np.array([design.errors[distress].design_value(x, z) for x in mean])
-            axis.plot(h, mean, "o-", color=colour, markersize=3, label=_label(answer))
+            axis.plot(h, mean, marker="o", linestyle=style, color=colour, markersize=3, label=_label(answer))
             axis.fill_between(h, mean, upper, color=colour, alpha=0.15, linewidth=0)
             if answer.design is not None:
                 axis.axvline(answer.design.trial.thickness, color=colour, linestyle=":", linewidth=1)
@@ -68,8 +76,10 @@ def design_chart(design, answers, guide):
     for number, dowel in enumerate(dowels):
         chosen = sorted((a for a in answers if a.dowel == dowel and a.design is not None),
                         key=lambda a: a.joint_spacing)
-        axis.plot([a.joint_spacing for a in chosen], [a.design.trial.thickness for a in chosen], "o-",
-                  color=f"C{number % 10}", label=f"dowels {dowel:g} in" if dowel > 0 else "no dowels")
+        # Markers and styles differ so that coinciding lines stay visible.
+        axis.plot([a.joint_spacing for a in chosen], [a.design.trial.thickness for a in chosen],
+                  marker=MARKERS[number % len(MARKERS)], linestyle=LINE_STYLES[number % len(LINE_STYLES)],
+                  markersize=8 - 2 * (number % 3), color=f"C{number % 10}", label=f"dowels {dowel:g} in" if dowel > 0 else "no dowels")
         failed = [a.joint_spacing for a in answers if a.dowel == dowel and a.design is None]
         if failed:  # no thickness on the grid passes: marked above its top
             axis.plot(failed, [design.thickness[1]] * len(failed), "^", color=f"C{number % 10}", markersize=8,

@@ -9,9 +9,12 @@ import re
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
+from concurrent.futures import Future, ThreadPoolExecutor
 from dataclasses import dataclass
 from pathlib import Path
+from typing import Callable
 
 from jpcp.engines.process import find_program
 
@@ -140,39 +143,69 @@ def trial_options(options: dict[str, str], thickness: float, joint_spacing: floa
     return chosen
 
 
+class SharedCracking:
+    """End-of-life percent slabs cracked by (thickness, joint spacing). The
+    cracking program does not see the dowels (the builder writes the same
+    cracking section whatever the dowel size), so the searches of several
+    dowel sizes share its runs: the first trial to ask runs it, the others
+    wait for its result."""
+
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._results: dict[tuple[float, float], Future] = {}
+
+    def get(self, key: tuple[float, float], compute: Callable[[], float]) -> float:
+        with self._lock:
+            future = self._results.get(key)
+            first = future is None
+            if first:
+                future = self._results[key] = Future()
+        if first:
+            try:
+                future.set_result(compute())
+            except BaseException as error:  # handed to every trial waiting for it
+                future.set_exception(error)
+        return future.result()
+
+
 def run_trial(scratch: Path, options: dict[str, str], thickness: float, joint_spacing: float, dowel: float,
-              models: ModelFolders, engine: str = "auto", built: Path | None = None) -> Trial:
+              models: ModelFolders, engine: str = "auto", built: Path | None = None,
+              shared: SharedCracking | None = None) -> Trial:
     """Builds the trial's two sections in a folder of its own under scratch,
     runs both programs and removes the folder; ``built``: a folder holding
-    the trial's cracking/ and faulting/ sections already (left in place).
-    The cracking and the faulting side (build, then run) go side by side:
-    they share nothing."""
-    from concurrent.futures import ThreadPoolExecutor
-
+    the trial's cracking/ and faulting/ sections already (left in place);
+    ``shared``: cracking results shared with the trials of other dowel
+    sizes. The cracking and the faulting side (build, then run) go side by
+    side: they share nothing."""
     from jpcp import engines
 
     start = time.perf_counter()
     folder = built or Path(tempfile.mkdtemp(prefix=f"h{thickness:g}-L{joint_spacing:g}-d{dowel:g}-", dir=scratch))
     chosen = trial_options(options, thickness, joint_spacing, dowel)
 
-    def cracking():
+    def last(table, column: str, program: str) -> float:
+        if table is None or table.empty:
+            raise RuntimeError(f"{program} wrote no result rows for the trial at {thickness:g} in")
+        return float(table[column].iloc[-1])
+
+    def cracking() -> float:
         if built is None:
             build_section(folder / "cracking", chosen, "cracking")
-        return engines.run_cracking(folder / "cracking", models.cracking, engine=engine).cracking
+        return last(engines.run_cracking(folder / "cracking", models.cracking, engine=engine).cracking,
+                    "%Crack", "jpcp_cracking")
 
-    def faulting():
+    def faulting() -> float:
         if built is None:
             build_section(folder / "faulting", chosen, "faulting")
-        return engines.run_faulting(folder / "faulting", models.faulting, engine=engine).faulting
+        return last(engines.run_faulting(folder / "faulting", models.faulting, engine=engine).faulting,
+                    "faulting", "jpcp_faulting")
 
     try:
         with ThreadPoolExecutor(max_workers=2) as pool:
-            cracking_run, faulting_run = pool.submit(cracking), pool.submit(faulting)
-            cracked, faulted = cracking_run.result(), faulting_run.result()
+            cracked = pool.submit(shared.get, (thickness, joint_spacing), cracking) if shared else pool.submit(cracking)
+            faulted = pool.submit(faulting)
+            cracked, faulted = cracked.result(), faulted.result()
     finally:
         if built is None:
             shutil.rmtree(folder, ignore_errors=True)
-    if cracked is None or cracked.empty or faulted is None or faulted.empty:
-        raise RuntimeError(f"the trial at {thickness:g} in wrote no result rows")
-    return Trial(joint_spacing, dowel, thickness, float(cracked["%Crack"].iloc[-1]),
-                 float(faulted["faulting"].iloc[-1]), time.perf_counter() - start)
+    return Trial(joint_spacing, dowel, thickness, cracked, faulted, time.perf_counter() - start)
