@@ -6,7 +6,6 @@ from __future__ import annotations
 
 import argparse
 import csv
-import math
 import os
 import re
 import shutil
@@ -17,6 +16,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 from jpcp.design import trials as trial_runs
+from jpcp.engines import ENGINE_NAMES
 from jpcp.design.config import DESIGN_VARIABLES, Design, DesignInputError, read_design
 from jpcp.design.search import Answer, Assessed, search
 
@@ -48,7 +48,7 @@ def parser() -> argparse.ArgumentParser:
     p.add_argument("--method", choices=METHODS, default="engines",
                    help="engines: search with both programs (default); guide93: the 1993-guide equation only")
     p.add_argument("-j", "--jobs", type=int, metavar="N", help="trials at a time (default: the cores)")
-    p.add_argument("--engine", choices=("auto", "inprocess", "process"), default="auto",
+    p.add_argument("--engine", choices=ENGINE_NAMES, default="auto",
                    help="how the programs run (jpcp.engines; default auto)")
     p.add_argument("--cracking-models", metavar="DIR", help="NN model folder of jpcp_cracking")
     p.add_argument("--faulting-models", metavar="DIR", help="deflection model folder of jpcp_faulting")
