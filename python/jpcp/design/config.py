@@ -16,8 +16,7 @@ DEFAULT_ERRORS = {
     "cracking": (3.5522, 0.3415, 0.75),
     "faulting": (0.07162, 0.368, 0.00806),
 }
-# Builder options the design sets for every trial; given at the top level
-# they would be overridden, so they belong in [design].
+# Builder options the design sets in every trial -> their [design] keys.
 DESIGN_VARIABLES = {"thickness": "thickness", "joint-spacing": "joint_spacing", "dowel": "dowel"}
 # Builder options naming a file: relative to the design file's folder.
 PATH_OPTIONS = {"weather"}
@@ -150,12 +149,12 @@ def read_design(path, builder_options: set[str]) -> Design:
             _fail(path, key, "must be a table ([design], [guide93])")
     options, design_keys = {}, {"thickness": "design.thickness"}
     for key, value in data.items():
-        if key in ("thickness",):
+        if key == "thickness":
             _fail(path, key, "is what the design finds: give [design] thickness = [min, max, step]")
         if key not in builder_options:
             _fail(path, key, "unknown key: neither a section builder option (jpcp_example --help) "
                   "nor a [design] or [guide93] table")
-        if isinstance(value, (dict, list)) or isinstance(value, bool):
+        if isinstance(value, (dict, list, bool)):
             _fail(path, key, f"must be one number or text, not {value!r}")
         text = str(value)
         if key in PATH_OPTIONS:

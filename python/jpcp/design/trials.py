@@ -49,9 +49,8 @@ def version() -> str:
 def build_section(folder: Path, options: dict[str, str], kind: str = "both") -> None:
     """Writes folder/cracking and folder/faulting (kind "both") or the one
     section of that kind into folder."""
-    command = [program("example"), kind, str(folder)]
-    for key, value in options.items():
-        command += [f"--{key}", value]
+    # --option=VALUE: a negative value (growth -2) is not taken for an option.
+    command = [program("example"), kind, str(folder)] + [f"--{key}={value}" for key, value in options.items()]
     done = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, text=True)
     if done.returncode != 0:
         lines = [line for line in done.stderr.splitlines() if line.strip() and not line.startswith("Run ")]
