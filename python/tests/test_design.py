@@ -82,6 +82,19 @@ def test_answer_thickens_with_reliability_and_tighter_limits(example, tmp_path, 
     assert answers["faulting"][1] == answers["tighter"][1] == "faulting" and answers["tighter"][0] > answers["faulting"][0], answers
 
 
+def test_slurm_rounds_give_the_local_answer(example, cluster, tmp_path, monkeypatch, capsys):
+    monkeypatch.setenv("SLURM_CONF", cluster.env["SLURM_CONF"])
+    text = SHORT + "[design]\nthickness = [8.5, 10, 0.25]\n"
+    answers = {}
+    for engine in ("process", "slurm"):
+        status, rows, out = design(tmp_path, example, text, "--engine", engine, "-j", "5", name=engine)
+        assert status == 0, capsys.readouterr().err
+        answers[engine] = rows
+    assert answers["slurm"] == answers["process"]
+    # Both ends in the first round, then the five thicknesses between them.
+    assert sorted(p.name for p in (out / "slurm").iterdir()) == ["round001", "round002"]
+
+
 WORKED_EXAMPLE = Guide93Inputs(w18=5.1e6, reliability=95, s0=0.29, delta_psi=1.7, pt=2.5, k=72, sc=650, ec=5e6,
                                j=3.2, cd=1.0)
 

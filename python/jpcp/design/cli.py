@@ -47,9 +47,13 @@ def parser() -> argparse.ArgumentParser:
     p.add_argument("--out", metavar="DIR", help="output folder (default: SECTION-design beside the file)")
     p.add_argument("--method", choices=METHODS, default="engines",
                    help="engines: search with both programs (default); guide93: the 1993-guide equation only")
-    p.add_argument("-j", "--jobs", type=int, metavar="N", help="trials at a time (default: the cores)")
-    p.add_argument("--engine", choices=ENGINE_NAMES, default="auto",
-                   help="how the programs run (jpcp.engines; default auto)")
+    p.add_argument("-j", "--jobs", type=int, metavar="N",
+                   help="trials at a time (default: the cores); with --engine slurm, trials a round")
+    p.add_argument("--engine", choices=ENGINE_NAMES + ("slurm",), default="auto",
+                   help="how the programs run (jpcp.engines; default auto); slurm: each round of trials one "
+                   "jpcp batch job array, the sections in DIR/slurm, which the nodes must see")
+    p.add_argument("--partition", help="Slurm partition (--engine slurm)")
+    p.add_argument("--time", dest="time_limit", metavar="LIMIT", help="Slurm time limit of a task (--engine slurm)")
     p.add_argument("--cracking-models", metavar="DIR", help="NN model folder of jpcp_cracking")
     p.add_argument("--faulting-models", metavar="DIR", help="deflection model folder of jpcp_faulting")
     p.add_argument("--keep-sections", action="store_true",
@@ -213,6 +217,48 @@ def write_sections(out: Path, design: Design, answers: list[Answer]) -> None:
                                                                       t.joint_spacing, t.dowel))
 
 
+def _local_searches(design, combinations, models, jobs, scratch, built, engine) -> list[Answer]:
+    """The searches side by side, their trials in one pool of ``jobs``."""
+    # A trial runs two programs side by side: a search tries several
+    # thicknesses at once only when the cores outnumber them.
+    width = max(1, jobs // (2 * len(combinations)))
+    shared = trial_runs.SharedCracking()
+    with ThreadPoolExecutor(max_workers=jobs) as trial_pool, \
+            ThreadPoolExecutor(max_workers=len(combinations)) as search_pool:
+
+        def evaluate(thicknesses, s, d):
+            futures = [trial_pool.submit(trial_runs.run_trial, scratch, design.options, h, s, d, models, engine,
+                                         built.get((h, s, d)), shared) for h in thicknesses]
+            return [future.result() for future in futures]
+
+        futures = [search_pool.submit(search, design, s, d, lambda hs, s=s, d=d: evaluate(hs, s, d), width)
+                   for s, d in combinations]
+        return [future.result() for future in futures]
+
+
+def _slurm_searches(design, combinations, models, jobs, out, args) -> list[Answer]:
+    """The searches in rounds, each round's trials one job array."""
+    from jpcp.design.slurm import SlurmRounds
+
+    batch_options = []
+    if args.partition:
+        batch_options += ["--partition", args.partition]
+    if args.time_limit:
+        batch_options += ["--time", args.time_limit]
+    rounds = SlurmRounds(out / "slurm", len(combinations), design.options, models, jobs, batch_options)
+    width = max(1, jobs // len(combinations))
+
+    def one(s, d):
+        try:
+            return search(design, s, d, lambda hs: rounds.evaluate(s, d, hs), width)
+        finally:
+            rounds.finished()
+
+    with ThreadPoolExecutor(max_workers=len(combinations)) as search_pool:
+        futures = [search_pool.submit(one, s, d) for s, d in combinations]
+        return [future.result() for future in futures]
+
+
 def main(arguments: list[str]) -> int:
     args = parser().parse_args(arguments)
     section_file = Path(args.section)
@@ -233,7 +279,8 @@ def main(arguments: list[str]) -> int:
         out.mkdir(parents=True, exist_ok=True)
 
         try:
-            guide = guide93_result(design, guide93_inputs(design, section, models, args.engine))
+            local = "auto" if args.engine == "slurm" else args.engine  # one short run for the design traffic
+            guide = guide93_result(design, guide93_inputs(design, section, models, local))
         except Exception as error:  # noqa: BLE001 - the 1993-guide figure is a side result of a design
             if args.method == "guide93":
                 raise
@@ -250,21 +297,10 @@ def main(arguments: list[str]) -> int:
             combinations = [(s, d) for s in (design.joint_spacings or [own_spacing])
                             for d in (design.dowels or [own_dowel])]
             jobs = args.jobs or os.cpu_count() or 1
-            # A trial runs two programs side by side: a search tries several
-            # thicknesses at once only when the cores outnumber them.
-            width = max(1, jobs // (2 * len(combinations)))
-            shared = trial_runs.SharedCracking()
-            with ThreadPoolExecutor(max_workers=jobs) as trial_pool, \
-                    ThreadPoolExecutor(max_workers=len(combinations)) as search_pool:
-
-                def evaluate(thicknesses, s, d):
-                    futures = [trial_pool.submit(trial_runs.run_trial, scratch, design.options, h, s, d, models,
-                                                 args.engine, built.get((h, s, d)), shared) for h in thicknesses]
-                    return [future.result() for future in futures]
-
-                futures = [search_pool.submit(search, design, s, d, lambda hs, s=s, d=d: evaluate(hs, s, d), width)
-                           for s, d in combinations]
-                answers = [future.result() for future in futures]
+            if args.engine == "slurm":
+                answers = _slurm_searches(design, combinations, models, jobs, out, args)
+            else:
+                answers = _local_searches(design, combinations, models, jobs, scratch, built, args.engine)
             write_csv(out / "design.csv", DESIGN_COLUMNS, design_rows(answers))
             write_csv(out / "trials.csv", TRIAL_COLUMNS, trial_rows(answers))
             if args.keep_sections:
