@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Time of `jpcp design` with the demonstration models on the example
-# section (examples/design.toml: 20 years, thickness grid 6 to 16 in by
+# section (examples/example-section.toml: 20 years, thickness grid 6 to 16 in by
 # 0.25 in), the whole command timed: checking the design file and building
 # the end sections, the searches (each trial builds its two sections and
 # runs both programs), the 1993-guide run, the CSV files and design.html.
@@ -29,7 +29,7 @@ trap 'rm -rf "$work"' EXIT
 "$build/jpcp_models" demo-faulting "$work/models/faulting" >/dev/null
 models=(--cracking-models "$work/models/cracking" --faulting-models "$work/models/faulting")
 sed -e 's/^joint_spacing = .*/joint_spacing = [12, 15, 18, 20]/' -e 's/^dowel = .*/dowel = [0, 1.25, 1.5]/' \
-  "$root/examples/design.toml" >"$work/chart.toml"
+  "$root/examples/example-section.toml" >"$work/chart.toml"
 
 measure() { # measure NAME TARGET_SECONDS DESIGN_FILE
   local out=$work/$1 wall user system trials searches
@@ -44,6 +44,6 @@ measure() { # measure NAME TARGET_SECONDS DESIGN_FILE
         n, c, t, w, target, u + s, (u + s) / t, j, (u + s) / j }'
 }
 echo "jpcp design, demonstration models, -j $jobs, $(nproc) cores, load $(cut -d' ' -f1 /proc/loadavg)"
-measure search 10 "$root/examples/design.toml"
+measure search 10 "$root/examples/example-section.toml"
 head -1 "$work/search.answer"
 measure chart 120 "$work/chart.toml"

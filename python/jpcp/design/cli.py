@@ -44,7 +44,7 @@ def parser() -> argparse.ArgumentParser:
         "thickness beside it.",
     )
     p.add_argument("section", metavar="SECTION.toml", help="section builder options and the [design] table")
-    p.add_argument("--out", metavar="DIR", help="output folder (default: SECTION-design beside the file)")
+    p.add_argument("--out", metavar="DIR", help="output folder (default: SECTION-design in the current folder)")
     p.add_argument("--method", choices=METHODS, default="engines",
                    help="engines: search with both programs (default); guide93: the 1993-guide equation only")
     p.add_argument("-j", "--jobs", type=int, metavar="N",
@@ -262,7 +262,7 @@ def _slurm_searches(design, combinations, models, jobs, out, args) -> list[Answe
 def main(arguments: list[str]) -> int:
     args = parser().parse_args(arguments)
     section_file = Path(args.section)
-    out = Path(args.out) if args.out else section_file.resolve().parent / f"{section_file.stem}-design"
+    out = Path(args.out) if args.out else Path(f"{section_file.stem}-design")
     if args.jobs is not None and args.jobs < 1:
         print("jpcp design: -j must be 1 or more", file=sys.stderr)
         return 2
