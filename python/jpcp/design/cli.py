@@ -5,34 +5,22 @@ the files written."""
 from __future__ import annotations
 
 import argparse
-import csv
 import os
 import re
 import shutil
 import sys
 import tempfile
 from concurrent.futures import ThreadPoolExecutor
-from dataclasses import dataclass
 from pathlib import Path
 
 from jpcp.design import trials as trial_runs
 from jpcp.engines import ENGINE_NAMES
 from jpcp.design.config import DESIGN_VARIABLES, Design, DesignInputError, read_design
-from jpcp.design.search import Answer, Assessed, search
+from jpcp.design.guide93 import solve
+from jpcp.design.outputs import (DESIGN_COLUMNS, GUIDE93_COLUMNS, TRIAL_COLUMNS, answer_line, design_rows,
+                                 guide93_line, trial_rows, write_csv)
+from jpcp.design.search import Answer, search
 
-DESIGN_COLUMNS = [
-    "joint_spacing_ft", "dowel_in", "thickness_in", "cracking_pct", "cracking_design_pct", "faulting_in",
-    "faulting_design_in", "thinner_cracking_pct", "thinner_cracking_design_pct", "thinner_faulting_in",
-    "thinner_faulting_design_in", "governed_by",
-]
-TRIAL_COLUMNS = [
-    "joint_spacing_ft", "dowel_in", "thickness_in", "cracking_pct", "cracking_design_pct", "faulting_in",
-    "faulting_design_in", "passes", "seconds",
-]
-GUIDE93_COLUMNS = [
-    "thickness_in", "thickness_exact_in", "w18", "reliability_pct", "s0", "delta_psi", "pt", "k_pci", "sc_psi",
-    "ec_psi", "j", "cd",
-]
 METHODS = ("engines", "guide93")
 
 
@@ -127,82 +115,6 @@ def guide93_inputs(design: Design, section: Path, models, engine: str):
     return Guide93Inputs(**{key: values[key] for key in Guide93Inputs.__dataclass_fields__})
 
 
-@dataclass
-class Guide93Result:
-    inputs: object  # Guide93Inputs
-    exact: float | None  # in: the equation's root
-    rounded: float | None  # in: rounded up to the thickness step
-    error: str = ""
-
-
-def guide93_result(design: Design, inputs) -> Guide93Result:
-    from jpcp.design.guide93 import rounded_up, thickness
-
-    try:
-        exact = thickness(inputs)
-    except ValueError as error:
-        return Guide93Result(inputs, None, None, str(error))
-    return Guide93Result(inputs, exact, rounded_up(exact, design.thickness[0], design.thickness[2]))
-
-
-def _cells(assessed: Assessed | None) -> list:
-    if assessed is None:
-        return [""] * 4
-    t = assessed.trial
-    return [t.cracking, assessed.cracking_design, t.faulting, assessed.faulting_design]
-
-
-def design_rows(answers: list[Answer]) -> list[list]:
-    rows = []
-    for answer in answers:
-        shown = answer.design or answer.thickest
-        thickness = answer.design.trial.thickness if answer.design else ""
-        rows.append([answer.joint_spacing, answer.dowel, thickness] + _cells(shown) + _cells(answer.thinner)
-                    + [answer.governed_by])
-    return rows
-
-
-def trial_rows(answers: list[Answer]) -> list[list]:
-    rows = []
-    for answer in answers:
-        for a in sorted(answer.trials, key=lambda a: a.trial.thickness):
-            t = a.trial
-            rows.append([t.joint_spacing, t.dowel, t.thickness, t.cracking, a.cracking_design, t.faulting,
-                         a.faulting_design, int(a.passes), round(t.seconds, 3)])
-    return rows
-
-
-def _format(value) -> str:
-    return f"{value:.6g}" if isinstance(value, float) else str(value)
-
-
-def write_csv(path: Path, columns: list[str], rows: list[list]) -> None:
-    with open(path, "w", newline="", encoding="utf-8") as stream:
-        writer = csv.writer(stream, lineterminator="\n")
-        writer.writerow(columns)
-        writer.writerows([[_format(v) for v in row] for row in rows])
-
-
-def answer_line(answer: Answer, design: Design) -> str:
-    """The one-line answer of a joint spacing and dowel size."""
-    where = f"joint spacing {answer.joint_spacing:g} ft, dowels {answer.dowel:g} in"
-    shown = answer.design or answer.thickest
-    t = shown.trial
-    values = (f"cracking {t.cracking:.1f} % (design {shown.cracking_design:.1f} % at {design.reliability:g} %), "
-              f"faulting {t.faulting:.3f} in (design {shown.faulting_design:.3f} in)")
-    if answer.design is None:
-        return f"no thickness up to {t.thickness:g} in passes ({where}): at {t.thickness:g} in {values}"
-    return f"thickness {t.thickness:g} in ({where}): {values}; governed by {answer.governed_by}"
-
-
-def guide93_line(result: Guide93Result) -> str:
-    p = result.inputs
-    if result.exact is None:
-        return f"1993 guide: {result.error}"
-    return (f"1993 guide: thickness {result.rounded:g} in ({result.exact:.2f} in from the equation at "
-            f"{p.reliability:g} %, W18 {p.w18 / 1e6:.3g} million ESALs)")
-
-
 def write_sections(out: Path, design: Design, answers: list[Answer]) -> None:
     """The sections of each answer and of one step thinner, to inspect or
     rerun: DIR/sections/L<ft>-d<in>/h<in>/{cracking,faulting}."""
@@ -280,7 +192,7 @@ def main(arguments: list[str]) -> int:
 
         try:
             local = "auto" if args.engine == "slurm" else args.engine  # one short run for the design traffic
-            guide = guide93_result(design, guide93_inputs(design, section, models, local))
+            guide = solve(guide93_inputs(design, section, models, local), design.thickness[0], design.thickness[2])
         except Exception as error:  # noqa: BLE001 - the 1993-guide figure is a side result of a design
             if args.method == "guide93":
                 raise

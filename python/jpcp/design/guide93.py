@@ -83,3 +83,21 @@ def rounded_up(value: float, start: float, step: float) -> float:
     """The smallest point start + i*step at or above value (to 1e-9 in)."""
     steps = math.ceil((value - start) / step - 1e-9)
     return round(start + max(steps, 0) * step, 6)
+
+
+@dataclass
+class Guide93Result:
+    inputs: Guide93Inputs
+    exact: float | None  # in: the equation's root
+    rounded: float | None  # in: rounded up to the thickness grid
+    error: str = ""  # why there is no root
+
+
+def solve(inputs: Guide93Inputs, start: float, step: float) -> Guide93Result:
+    """The equation's root and the thickness of the grid start + i*step at
+    or above it; a result holding the reason when there is no root."""
+    try:
+        exact = thickness(inputs)
+    except ValueError as error:
+        return Guide93Result(inputs, None, None, str(error))
+    return Guide93Result(inputs, exact, rounded_up(exact, start, step))

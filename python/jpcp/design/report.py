@@ -10,6 +10,7 @@ import html
 
 import numpy as np
 
+from jpcp.design.outputs import DESIGN_COLUMNS, answer_line, design_rows, guide93_line
 from jpcp.report import DEMONSTRATION_BANNER, STYLE, svg
 from jpcp.report.figures import new_figure
 
@@ -123,8 +124,6 @@ def _inputs_html(design, models, guide) -> str:
 
 
 def write_report(path, design, answers, guide, models, method) -> None:
-    from jpcp.design.cli import DESIGN_COLUMNS, answer_line, design_rows, guide93_line
-
     body = []
     if answers:
         body.append("<h2>Answer</h2><ul>" + "".join(f"<li>{_escape(answer_line(a, design))}</li>" for a in answers)
