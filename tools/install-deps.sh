@@ -22,7 +22,6 @@ tests_packages=(
   dpkg-dev file                 # cpack's .deb: library dependencies (dpkg-shlibdeps)
   python3-pandas python3-numpy python3-matplotlib python3-pytest chromium # Python package, its tests and report rendering
   parallel python3-tqdm         # jpcp batch: local engine and its progress bar
-  python3-scipy                 # jpcp design: the 1993-guide equation's root
   slurm-wlm munge               # jpcp batch: the Slurm engine's test cluster
   clang libclang-rt-14-dev      # fuzz targets (libFuzzer, sanitizers)
   # Windows executables: cross compiler, GoogleTest sources built with it,

@@ -137,7 +137,8 @@ def test_standard_errors_from_a_calibration_and_the_design_file(tmp_path):
     from jpcp.design.config import read_design
 
     (tmp_path / "faulting.json").write_text(
-        '{"fit": "faulting", "coefficients": {}, "standard_error_model": {"a": 0.05, "b": 0.3, "c": 0.01}}')
+        '{"fit": "faulting", "coefficients": {}, "standard_error_model": {"a": 0.05, "b": 0.3, "c": 0.01, '
+        '"bins": [[0.01, 0.02], [0.05, 0.03]]}}')
     (tmp_path / "cracking.json").write_text(
         '{"fit": "cracking", "standard_error_model": {"a": 2.0, "b": 0.4, "c": 1.0}}')
     path = tmp_path / "section.toml"

@@ -126,7 +126,12 @@ def _calibrations(path: Path, value) -> dict[str, tuple[ErrorModel, str]]:
         if fit not in DEFAULT_ERRORS or "standard_error_model" not in data:
             _fail(path, "design.calibration", f"{file} holds no \"fit\" (cracking or faulting) "
                   "with a \"standard_error_model\"")
-        found[fit] = (_error_model(file, "standard_error_model", data["standard_error_model"]), str(file))
+        model = data["standard_error_model"]
+        # The calibration adds what it fitted the model to (its "bins"):
+        # only a, b and c are read.
+        if isinstance(model, dict):
+            model = {name: model[name] for name in "abc" if name in model}
+        found[fit] = (_error_model(file, "standard_error_model", model), str(file))
     return found
 
 
