@@ -14,12 +14,12 @@ from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
 from jpcp.design import trials as trial_runs
-from jpcp.engines import ENGINE_NAMES
 from jpcp.design.config import DESIGN_VARIABLES, Design, DesignInputError, read_design
 from jpcp.design.guide93 import solve
 from jpcp.design.outputs import (DESIGN_COLUMNS, GUIDE93_COLUMNS, TRIAL_COLUMNS, answer_line, design_rows,
                                  guide93_line, trial_rows, write_csv)
 from jpcp.design.search import Answer, search
+from jpcp.engines import ENGINE_NAMES, RunError
 
 METHODS = ("engines", "guide93")
 
@@ -178,6 +178,10 @@ def main(arguments: list[str]) -> int:
     if args.jobs is not None and args.jobs < 1:
         print("jpcp design: -j must be 1 or more", file=sys.stderr)
         return 2
+    for option, folder in (("--cracking-models", args.cracking_models), ("--faulting-models", args.faulting_models)):
+        if folder is not None and not (Path(folder) / "NNinfo.txt").is_file():
+            print(f"jpcp design: {option} {folder}: not a model folder (no NNinfo.txt)", file=sys.stderr)
+            return 2
     scratch = None
     try:
         design = read_design(section_file, trial_runs.builder_options())
@@ -229,11 +233,7 @@ def main(arguments: list[str]) -> int:
     except DesignInputError as error:
         print(f"jpcp design: {error}", file=sys.stderr)
         return 1
-    except Exception as error:  # a run or a build that failed: one line, not a traceback
-        from jpcp.engines import RunError
-
-        if not isinstance(error, (RunError, RuntimeError, OSError, ValueError)):
-            raise
+    except (RunError, RuntimeError, OSError, ValueError) as error:  # a failed build or run: one line
         print(f"jpcp design: {error}", file=sys.stderr)
         return 1
     finally:
