@@ -39,3 +39,5 @@ endif()
 install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(PROGRAMS ${CMAKE_CURRENT_SOURCE_DIR}/examples/run_example.sh
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/examples/example-section.toml
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)

@@ -11,6 +11,7 @@ COMMANDS = {
     "report": ("jpcp.report", "an HTML page with the figures of the sections found in folders"),
     "batch": ("jpcp.batch", "runs studies of many sections"),
     "calibrate": ("jpcp.calibrate", "fits the transfer-function coefficients to observed distress"),
+    "design": ("jpcp.design", "the thinnest slab that meets cracking and faulting limits at a reliability"),
 }
 
 

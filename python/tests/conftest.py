@@ -90,3 +90,18 @@ def copy_section(source: Path, target: Path) -> Path:
     shutil.copytree(source, target, ignore=shutil.ignore_patterns("*_Cracking.csv", "*.out", "*.models", "JPCP_faulting*", "Version*",
                                                                  "_Deflection.csv", "Progress.tmp", "Errors*"))
     return target
+
+
+@pytest.fixture(scope="session")
+def cluster(tmp_path_factory):
+    """A one-node Slurm cluster (batch_cluster.py); the test skips without one."""
+    from batch_cluster import Cluster, ClusterUnavailable
+
+    started = Cluster(tmp_path_factory.mktemp("slurm"))
+    try:
+        started.start()
+    except ClusterUnavailable as reason:
+        started.stop()
+        pytest.skip(f"no Slurm test cluster: {reason}")
+    yield started
+    started.stop()

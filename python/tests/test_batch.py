@@ -272,20 +272,6 @@ def test_local_run_resumes_after_kill(sections, tmp_path):
 # --- Slurm ------------------------------------------------------------------------------
 
 
-@pytest.fixture(scope="module")
-def cluster(tmp_path_factory):
-    from batch_cluster import Cluster, ClusterUnavailable
-
-    started = Cluster(tmp_path_factory.mktemp("slurm"))
-    try:
-        started.start()
-    except ClusterUnavailable as reason:
-        started.stop()
-        pytest.skip(f"no Slurm test cluster: {reason}")
-    yield started
-    started.stop()
-
-
 def test_slurm_job_array(sections, cluster, tmp_path):
     study = write_study(
         tmp_path / "study.csv",

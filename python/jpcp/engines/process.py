@@ -10,13 +10,16 @@ from pathlib import Path
 
 from jpcp.engines.result import RunError, RunResult, combined_cracking, warning_lines
 
-PROGRAM_NAMES = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting"}
+# The engines and the companion programs, found alike.
+PROGRAM_NAMES = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting", "example": "jpcp_example",
+                 "models": "jpcp_models"}
 CRACKING_ERRORS = "JPCP Errors.txt"
 FAULTING_ERRORS = "ErrorsFAULT.txt"
 
 
 def find_program(program: str) -> str | None:
-    """The engine of a program ("cracking" or "faulting"): in
+    """A program ("cracking", "faulting", or the section builder "example"
+    and model builder "models"): in
     $JPCP_BUILD_DIR when set, else on the PATH, else beside an installed
     package (<prefix>/bin for the package in <prefix>/share/jpcp/python),
     else in the build folder of the source tree this package is in."""
