@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "tools/jpcp_example/climate.h"
-#include "tools/jpcp_example/slab_temperature.h"
 
 namespace jpcp::example {
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "climate/temperature_files.h"
 #include "tools/jpcp_example/materials.h"
 
 namespace jpcp::example {
@@ -42,10 +43,7 @@ struct SectionOptions {
   int32_t effective_climate_years() const;
 };
 
-// Most climate years the cracking program's record table holds: 16 years
-// of the 366-365-365 pattern are 140 304 hourly records, 17 would exceed
-// the 141 191 it keeps.
-inline constexpr int32_t max_climate_years = 16;
+using climate::max_climate_years;
 
 struct CommandLine {
   Program program = Program::cracking;

@@ -9,9 +9,13 @@
 
 #include "common/platform/paths.h"
 #include "common/text/fixed_format.h"
-#include "tools/jpcp_example/calendar.h"
 
 namespace jpcp::example {
+
+using climate::add_months;
+using climate::day_index;
+using climate::month_name;
+using climate::YearMonth;
 
 namespace {
 
@@ -95,26 +99,6 @@ std::string fixed(double value, int decimals) {
   return text.substr(text.find_first_not_of(' '));
 }
 
-// A temperature in the F6.2 columns of the temperature files. Millions of
-// them are written, so the value is rounded to hundredths here and the
-// digits put down directly; the layout is that of the shared F6.2 writer
-// (right-aligned, asterisks when too wide).
-void append_temperature_field(std::string& line, double value) {
-  constexpr int width = 6;
-  const long long hundredths = std::llround(value * 100.0);
-  const unsigned long long magnitude = static_cast<unsigned long long>(hundredths < 0 ? -hundredths : hundredths);
-  std::string digits = std::to_string(magnitude / 100) + '.';
-  digits += static_cast<char>('0' + magnitude % 100 / 10);
-  digits += static_cast<char>('0' + magnitude % 10);
-  if (hundredths < 0) digits.insert(digits.begin(), '-');
-  if (static_cast<int>(digits.size()) > width) {
-    line.append(width, '*');
-    return;
-  }
-  line.append(static_cast<size_t>(width) - digits.size(), ' ');
-  line += digits;
-}
-
 std::string integer(double value) { return std::to_string(static_cast<int64_t>(std::lround(value))); }
 
 bool is_widened(const SectionOptions& options) { return options.slab_width_ft > lane_width_ft; }
@@ -168,22 +152,6 @@ bool make_folder(const std::string& folder, std::string& error) {
 // Monthly mean of the daily maximum air temperature (deg C).
 double mean_daily_maximum_c(const Climate& climate, int32_t month) {
   return normal_monthly_mean_c(climate, month) + 0.5 * climate.daily_range_c;
-}
-
-// Mean profiles of each calendar month and hour over the records (the
-// header block of the cracking file shows them).
-std::vector<std::array<double, profile_points>> month_hour_means(const std::vector<ProfileRecord>& records) {
-  std::vector<std::array<double, profile_points>> sums(288);
-  std::vector<int32_t> counts(288, 0);
-  for (const ProfileRecord& record : records) {
-    const size_t slot = static_cast<size_t>(record.month - 1) * 24 + static_cast<size_t>(record.hour);
-    for (size_t j = 0; j < profile_points; ++j) sums[slot][j] += record.temperature_f[j];
-    ++counts[slot];
-  }
-  for (size_t slot = 0; slot < sums.size(); ++slot) {
-    for (double& value : sums[slot]) value = counts[slot] > 0 ? value / counts[slot] : 0.0;
-  }
-  return sums;
 }
 
 PccRow pcc_row(const SectionDesign& design, int32_t age_months) {
@@ -343,21 +311,16 @@ std::vector<PccRow> faulting_pcc_rows(const SectionDesign& design) {
 }
 
 std::vector<ProfileRecord> cracking_temperature_records(const SectionDesign& design) {
-  const int32_t first_day = day_index(first_record_year, 1, 1);
-  int32_t days = 0;
-  for (int32_t y = 0; y < design.options.effective_climate_years(); ++y) days += days_in_year(first_record_year + y);
-  return slab_temperature_series(*design.climate, design.pavement, design.options.seed, first_day, days);
+  const climate::RecordSpan span = climate::cracking_record_span(design.options.effective_climate_years());
+  return slab_temperature_series(*design.climate, design.pavement, design.options.seed, span.first_day,
+                                 span.day_count);
 }
 
 std::vector<ProfileRecord> faulting_temperature_records(const SectionDesign& design) {
-  const int32_t months = analysis_months(design) + design.age_offset_months;
-  const YearMonth opening{first_record_year, design.options.start_month};
-  const YearMonth paving = add_months(opening, -design.age_offset_months);
-  const YearMonth end = add_months(paving, months);
-  const int32_t first_day = day_index(paving.year, paving.month, 1);
-  const int32_t end_day = day_index(end.year, end.month, 1);
-  return slab_temperature_series(*design.climate, design.pavement, design.options.seed, first_day,
-                                 end_day - first_day);
+  const climate::RecordSpan span = climate::faulting_record_span(
+      analysis_months(design), design.options.start_month, design.age_offset_months);
+  return slab_temperature_series(*design.climate, design.pavement, design.options.seed, span.first_day,
+                                 span.day_count);
 }
 
 void write_general_input(std::ostream& out, const SectionDesign& design) {
@@ -377,29 +340,6 @@ void write_axle_file(std::ostream& out, const SectionDesign& design, Axle axle, 
     for (double count : monthly_axles_per_day(axle, design.traffic, j, month)) out << ',' << fixed(count, 4);
     out << '\n';
   }
-}
-
-void write_temperature_record(std::ostream& out, const ProfileRecord& record, int32_t year_field) {
-  std::string line = text::format_I(year_field, 4) + text::format_I(record.month, 2) +
-                     text::format_I(record.day, 2) + text::format_I(record.hour, 2);
-  for (float t : record.temperature_f) append_temperature_field(line, t);
-  line += '\n';
-  out << line;
-}
-
-void write_cracking_temperature_file(std::ostream& out, const std::vector<ProfileRecord>& records) {
-  // 288 header lines, one per calendar month and hour: the header year,
-  // month, day 0, hour and the mean profile of that month and hour.
-  const auto means = month_hour_means(records);
-  for (int32_t month = 1; month <= 12; ++month) {
-    for (int32_t hour = 0; hour < 24; ++hour) {
-      ProfileRecord header{cracking_header_year, month, 0, hour, {}};
-      const auto& mean = means[static_cast<size_t>(month - 1) * 24 + static_cast<size_t>(hour)];
-      for (size_t j = 0; j < profile_points; ++j) header.temperature_f[j] = static_cast<float>(mean[j]);
-      write_temperature_record(out, header, cracking_header_year);
-    }
-  }
-  for (const ProfileRecord& record : records) write_temperature_record(out, record, record.year);
 }
 
 bool write_cracking_section(const SectionDesign& design, const std::string& folder, WrittenSection& written,
@@ -481,9 +421,8 @@ bool write_faulting_section(const SectionDesign& design, const std::string& fold
                        [&, a](std::ostream& out) { write_axle_file(out, design, axle_order[a], months); });
   }
   files.emplace_back(faulting_file_names[6], [](std::ostream& out) { write_hourly_traffic(out); });
-  files.emplace_back(faulting_file_names[7], [&](std::ostream& out) {
-    for (const ProfileRecord& record : records) write_temperature_record(out, record, record.year);
-  });
+  files.emplace_back(faulting_file_names[7],
+                     [&](std::ostream& out) { climate::write_faulting_temperature_file(out, records); });
   files.emplace_back("Response.txt", [&](std::ostream& out) { write_response(out, design); });
 
   for (const auto& [name, writer] : files) {

@@ -23,12 +23,18 @@
 #include <string>
 #include <vector>
 
-#include "tools/jpcp_example/calendar.h"
+#include "climate/calendar.h"
+#include "climate/temperature_files.h"
+#include "tools/jpcp_example/climate.h"
 #include "tools/jpcp_example/options.h"
-#include "tools/jpcp_example/slab_temperature.h"
 #include "tools/jpcp_example/traffic_model.h"
 
 namespace jpcp::example {
+
+using climate::cracking_header_year;
+using climate::first_record_year;
+using climate::write_cracking_temperature_file;
+using climate::write_temperature_record;
 
 inline constexpr int32_t lane_width_ft = 12;
 
@@ -66,10 +72,6 @@ std::vector<PccRow> cracking_pcc_rows(const SectionDesign& design);
 // year the analysis reaches.
 std::vector<PccRow> faulting_pcc_rows(const SectionDesign& design);
 
-// Header year of the cracking temperature file: one before the first record
-// year, so that the reader goes on block after block to the end of the file.
-inline constexpr int32_t cracking_header_year = first_record_year - 1;
-
 // Hourly profiles of the cracking file: whole climate years from
 // 1 January of the first record year.
 std::vector<ProfileRecord> cracking_temperature_records(const SectionDesign& design);
@@ -81,8 +83,6 @@ std::vector<ProfileRecord> faulting_temperature_records(const SectionDesign& des
 // Writers of single files (exposed for the tests).
 void write_general_input(std::ostream& out, const SectionDesign& design);
 void write_axle_file(std::ostream& out, const SectionDesign& design, Axle axle, int32_t months);
-void write_temperature_record(std::ostream& out, const ProfileRecord& record, int32_t year_field);
-void write_cracking_temperature_file(std::ostream& out, const std::vector<ProfileRecord>& records);
 
 struct WrittenSection {
   std::vector<std::string> files;  // names written in the folder
