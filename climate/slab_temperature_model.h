@@ -30,6 +30,13 @@ struct LayerMaterial {
   double diffusivity() const { return conductivity_wmk / (density_kgm3 * specific_heat_jkgk); }
 };
 
+// Base layers by type (the section builder's base types): crushed-stone
+// granular base, asphalt-treated and cement-treated bases, mid-range values
+// of handbook tables of compacted layers.
+inline constexpr LayerMaterial granular_base_material{1.3, 2050.0, 900.0};
+inline constexpr LayerMaterial asphalt_base_material{1.2, 2300.0, 920.0};
+inline constexpr LayerMaterial cement_base_material{1.5, 2200.0, 900.0};
+
 // The pavement and its surface. Defaults: normal-weight concrete (1.5 W/m K,
 // 2350 kg/m3, 920 J/kg K), a granular base and a moist silty subgrade, a
 // weathered grey concrete surface (absorptivity 0.6, emissivity 0.9) and
@@ -38,7 +45,7 @@ struct PavementThermal {
   double slab_thickness_in = 10.0;
   double base_thickness_in = 6.0;
   LayerMaterial slab{1.5, 2350.0, 920.0};
-  LayerMaterial base{1.3, 2050.0, 900.0};
+  LayerMaterial base = granular_base_material;
   LayerMaterial subgrade{1.1, 1850.0, 1100.0};
   double solar_absorptivity = 0.6;   // weathered grey concrete
   double emissivity = 0.9;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "climate/temperature_files.h"
+#include "climate/thermal_options.h"
+#include "climate/weather_series.h"
 #include "tools/jpcp_example/materials.h"
 
 namespace jpcp::example {
@@ -36,6 +38,9 @@ struct SectionOptions {
   bool tied_shoulder = false;         // tied concrete shoulder instead of an asphalt one
   double slab_width_ft = 12.0;        // above the 12 ft lane: a widened slab
   int32_t response = -1;              // the value written to Response.txt
+  std::string weather_path;           // a weather file of a real site instead of the synthetic climate
+  climate::WeatherFormat weather_format = climate::WeatherFormat::detect;
+  climate::ThermalOverrides thermal;  // heat-model options given on the command line
 
   int32_t effective_bond_months() const {
     return bond_months >= 0 ? bond_months : base_properties(base).default_bond_months;

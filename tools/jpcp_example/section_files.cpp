@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 
+#include "climate/site_outputs.h"
 #include "common/platform/paths.h"
 #include "common/text/fixed_format.h"
 
@@ -63,6 +64,7 @@ constexpr double dowel_shear_factor = 1.0;
 constexpr double subgrade_fines_percent = 40.0;  // passing the 0.075 mm sieve
 constexpr double base_lte_input_percent = 30.0;  // used only by base code 7
 constexpr double wheel_path_correction_in = 0.0;
+constexpr double slab_bottom_rh_floor_pct = 80.0;
 // The concrete sets warmer than the air: heat of hydration on a warm day.
 constexpr double hydration_heat_f = 10.0;
 
@@ -183,7 +185,11 @@ SectionDesign::SectionDesign(const SectionOptions& section_options)
   // The ground a few metres down keeps about the mean surface temperature,
   // which sunshine lifts a little above the mean air temperature.
   pavement.deep_temperature_c = climate->annual_mean_air_c + 2.0;
+  options.thermal.apply(pavement);
   year = typical_year(*climate, options.base, options.k_value);
+  for (int32_t m = 1; m <= 12; ++m) mean_daily_max_air_c[static_cast<size_t>(m - 1)] = mean_daily_maximum_c(*climate, m);
+  wet_days_per_year = climate->wet_days_per_year;
+  slab_bottom_rh_pct = climate->slab_bottom_rh_pct;
   traffic.aadtt = options.aadtt;
   traffic.growth_percent = options.growth_percent;
 }
@@ -243,7 +249,7 @@ std::vector<FaultingInputLine> faulting_input_lines(const SectionDesign& design)
   const BaseProperties& base = base_properties(o.base);
   const int32_t paving_month = (o.start_month - 1 - design.age_offset_months % 12 + 12) % 12 + 1;
   const double set_temperature_f =
-      to_fahrenheit(mean_daily_maximum_c(*design.climate, paving_month)) + hydration_heat_f;
+      to_fahrenheit(design.mean_daily_max_air_c[static_cast<size_t>(paving_month - 1)]) + hydration_heat_f;
   auto real = [](std::initializer_list<double> v) { return FaultingInputLine{std::vector<double>(v), false}; };
   auto whole = [](double v) { return FaultingInputLine{{v}, true}; };
   return {
@@ -269,8 +275,8 @@ std::vector<FaultingInputLine> faulting_input_lines(const SectionDesign& design)
       real({base.friction_factor}),             // 20 base_frict
       real({base.erodibility}),                 // 21 erod
       real({subgrade_fines_percent}),           // 22 soil_a: subgrade fines, percent
-      real({design.climate->wet_days_per_year}),   // 23 soil_b: wet days per year
-      real({design.climate->slab_bottom_rh_pct}),  // 24 rhbot, percent
+      real({design.wet_days_per_year}),         // 23 soil_b: wet days per year
+      real({design.slab_bottom_rh_pct}),        // 24 rhbot, percent
       real({base_lte_input_percent}),           // 25 lte_base_in, percent
       real({built_in_gradient_f}),              // 26 built-in gradient, F
       real({0.0}),                              // 27 not used
@@ -310,8 +316,31 @@ std::vector<PccRow> faulting_pcc_rows(const SectionDesign& design) {
   return rows;
 }
 
+bool attach_weather(SectionDesign& design, std::string& error) {
+  auto series = std::make_shared<climate::WeatherSeries>();
+  if (!climate::read_weather_file(design.options.weather_path, design.options.weather_format, *series, error))
+    return false;
+  auto site = std::make_shared<climate::SiteWeather>();
+  if (!climate::build_site_weather(*series, *site, error)) return false;
+  design.weather = series;
+  design.site = site;
+  const std::array<double, 12> humidity =
+      site->has_humidity ? site->monthly_relative_humidity_pct : design.climate->relative_humidity_pct;
+  design.year = typical_year(site->monthly_air_c, humidity, design.options.base, design.options.k_value);
+  design.mean_daily_max_air_c = site->monthly_daily_max_air_c;
+  if (site->has_precipitation) design.wet_days_per_year = std::round(site->wet_days);
+  // Under the slab the air stays moist: the mean humidity of the wettest
+  // month, and never below the 80 % of a desert site.
+  if (site->has_humidity) {
+    design.slab_bottom_rh_pct =
+        std::max(slab_bottom_rh_floor_pct, std::round(*std::max_element(humidity.begin(), humidity.end())));
+  }
+  return true;
+}
+
 std::vector<ProfileRecord> cracking_temperature_records(const SectionDesign& design) {
   const climate::RecordSpan span = climate::cracking_record_span(design.options.effective_climate_years());
+  if (design.site) return climate::site_temperature_series(*design.site, design.pavement, span);
   return slab_temperature_series(*design.climate, design.pavement, design.options.seed, span.first_day,
                                  span.day_count);
 }
@@ -319,6 +348,7 @@ std::vector<ProfileRecord> cracking_temperature_records(const SectionDesign& des
 std::vector<ProfileRecord> faulting_temperature_records(const SectionDesign& design) {
   const climate::RecordSpan span = climate::faulting_record_span(
       analysis_months(design), design.options.start_month, design.age_offset_months);
+  if (design.site) return climate::site_temperature_series(*design.site, design.pavement, span);
   return slab_temperature_series(*design.climate, design.pavement, design.options.seed, span.first_day,
                                  span.day_count);
 }

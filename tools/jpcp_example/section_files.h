@@ -19,11 +19,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "climate/calendar.h"
+#include "climate/site_weather.h"
 #include "climate/temperature_files.h"
 #include "tools/jpcp_example/climate.h"
 #include "tools/jpcp_example/options.h"
@@ -46,8 +48,22 @@ struct SectionDesign {
   TypicalYearValues year;
   TrafficInputs traffic;
   int32_t age_offset_months = 1;  // paving to opening of traffic
+  // Site values of the faulting inputs: from the climate, or from the
+  // weather file when one is attached.
+  std::array<double, 12> mean_daily_max_air_c{};  // monthly mean of the daily maximum air temperature
+  double wet_days_per_year = 0.0;
+  double slab_bottom_rh_pct = 0.0;
+  // The weather of a real site (--weather), when given.
+  std::shared_ptr<const climate::WeatherSeries> weather;
+  std::shared_ptr<const climate::SiteWeather> site;
   explicit SectionDesign(const SectionOptions& section_options);
 };
+
+// Reads the weather file of the options and takes the section's
+// temperatures, monthly humidities and frozen months, wet days and set
+// temperature from it. False with a message naming the file, row and
+// field when the file cannot be used.
+bool attach_weather(SectionDesign& design, std::string& error);
 
 // The General input fields 1..43 (index 0 unused).
 std::array<double, 44> general_input_fields(const SectionDesign& design);
