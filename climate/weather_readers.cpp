@@ -334,7 +334,7 @@ void previous_day(int32_t& year, int32_t& month, int32_t& day) {
 bool read_plain_csv(const std::vector<std::string_view>& lines, Reader& reader, WeatherSeries& series) {
   series.site = file_stem(series.path);
   reader.check_leap_years = true;
-  if (lines.size() < 2) return reader.fail(lines.size(), "", "the file has no rows after its column names");
+  if (lines.empty()) return reader.fail(1, "", "the file is empty");
   const auto names = split_csv(lines[0]);
   size_t time_index = std::string_view::npos;
   std::array<size_t, weather_field_count> index;
@@ -351,6 +351,7 @@ bool read_plain_csv(const std::vector<std::string_view>& lines, Reader& reader, 
     if (required[f] && index[f] == std::string_view::npos)
       return reader.fail(1, field_names[f], "no such column in the column names");
   }
+  if (lines.size() < 2) return reader.fail(1, "", "the file has no rows after its column names");
   for (size_t l = 1; l < lines.size(); ++l) {
     const size_t line = l + 1;
     if (trim(lines[l]).empty()) continue;

@@ -56,7 +56,8 @@ int fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (cli::answer_sole_flag(argc, argv, program, climate_tool::help_text(), std::cout)) return platform::exit_ok;
+  const std::string usage = climate_tool::help_text() + "\n" + std::string(cli::sole_flag_options);
+  if (cli::answer_sole_flag(argc, argv, program, usage, std::cout)) return platform::exit_ok;
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   climate_tool::ClimateOptions options;
   std::string error;
