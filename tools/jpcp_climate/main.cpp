@@ -78,9 +78,11 @@ int main(int argc, char** argv) {
   const climate::RecordSpan faulting_span =
       climate::faulting_record_span(analysis_months, options.start_month, options.age_offset_months);
   // Progress on the terminal: the model runs hour by hour through both spans.
-  std::fprintf(stderr, "%s: %s, %d weather year%s: %d + %d years of hourly slab temperatures...\n",
+  std::fprintf(stderr,
+               "%s: %s, %d weather year%s: hourly slab temperatures of %d years for jpcp_cracking and %d months "
+               "for jpcp_faulting...\n",
                std::string(program).c_str(), series.site.c_str(), site.years_used, site.years_used == 1 ? "" : "s",
-               climate_years, (faulting_span.day_count + 364) / 365);
+               climate_years, analysis_months + options.age_offset_months);
   const auto cracking_records = climate::site_temperature_series(site, pavement, cracking_span);
   const auto faulting_records = climate::site_temperature_series(site, pavement, faulting_span);
 
