@@ -27,6 +27,7 @@ struct Range {
 };
 constexpr std::array<Range, weather_field_count> valid_ranges = {{
     {-70.0, 60.0}, {0.0, 1500.0}, {0.0, 40.0}, {-80.0, 40.0}, {0.0, 110.0}, {0.0, 10.0}, {0.0, 700.0}, {0.0, 500.0}}};
+constexpr double radiometer_offset_wm2 = 10.0;
 constexpr std::array<bool, weather_field_count> required = {true, true, true, false, false, false, false, false};
 
 constexpr int32_t month_days[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -297,8 +298,11 @@ bool read_tmy3(const std::vector<std::string_view>& lines, Reader& reader, Weath
     row.line = line;
     const std::string_view date = fields[date_index];
     const std::string_view time = fields[time_index];
-    if (date.size() != 10 || date[2] != '/' || date[5] != '/' || !parse_int(date.substr(0, 2), row.hour.month) ||
-        !parse_int(date.substr(3, 2), row.hour.day) || !parse_int(date.substr(6, 4), row.hour.year))
+    const size_t slash1 = date.find('/');
+    const size_t slash2 = slash1 == std::string_view::npos ? slash1 : date.find('/', slash1 + 1);
+    if (slash2 == std::string_view::npos || !parse_int(date.substr(0, slash1), row.hour.month) ||
+        !parse_int(date.substr(slash1 + 1, slash2 - slash1 - 1), row.hour.day) ||
+        !parse_int(date.substr(slash2 + 1), row.hour.year))
       return reader.fail(line, "Date", "'" + std::string(date) + "' is not MM/DD/YYYY");
     int32_t minute = 0;
     const size_t colon = time.find(':');
@@ -496,8 +500,12 @@ bool assemble(Reader& reader, WeatherSeries& series, std::string_view format_lab
       i = end;
     }
     const Range range = valid_ranges[f];
+    const bool radiation = f == static_cast<size_t>(WeatherField::global_horizontal) ||
+                           f == static_cast<size_t>(WeatherField::infrared);
     for (size_t i = 0; i < n; ++i) {
       double& v = series.hours[i].value[f];
+      // Radiometers read a few W/m2 below zero at night (thermal offset).
+      if (radiation && v < 0.0 && v >= -radiometer_offset_wm2) v = 0.0;
       if (v < range.low || v > range.high) {
         std::ostringstream reason;
         reason << v << " lies outside " << range.low << " to " << range.high;
