@@ -433,8 +433,8 @@ bool assemble(Reader& reader, WeatherSeries& series, std::string_view format_lab
         const std::string when = std::to_string(h.month) + "/" + std::to_string(h.day) + " hour " + std::to_string(h.hour);
         if (step < 1) return reader.fail(rows[r].line, "", when + " does not follow the row before it: the rows are not hourly");
         return reader.fail(rows[r].line, "",
-                           when + " comes " + std::to_string(step - 1) + " hours after the row before it (at most " +
-                               std::to_string(longest_interpolated_gap_hours) + " missing hours are interpolated)");
+                           std::to_string(step - 1) + " hours missing before " + when + " (at most " +
+                               std::to_string(longest_interpolated_gap_hours) + " are interpolated)");
       }
       // Missing rows: hours with every value missing, stamped in sequence.
       WeatherHour stamp = rows[r - 1].hour;

@@ -220,6 +220,21 @@ TEST(WeatherFiles, PlainCsvMultiYearRecordWithALeapDayInAnyColumnOrder) {
   EXPECT_EQ(read_error("time,wind_m_s,air_temperature_c,ghi_w_m2,relative_humidity\n2019-01-01T01:00,3\n",
                        WeatherFormat::csv),
             "site.txt: row 2: 2 fields where the column names give 5");
+  // Rows left out: up to 6 hours filled in, 7 refused.
+  std::string text = plain_csv(2019, 1);
+  auto without_rows = [&](size_t first_row, size_t count) {
+    size_t begin = 0;
+    for (size_t row = 1; row < first_row; ++row) begin = text.find('\n', begin) + 1;
+    size_t end = begin;
+    for (size_t k = 0; k < count; ++k) end = text.find('\n', end) + 1;
+    return text.substr(0, begin) + text.substr(end);
+  };
+  WeatherSeries series;
+  std::string error;
+  ASSERT_TRUE(read_weather_text(without_rows(500, 6), "site.csv", WeatherFormat::csv, series, error)) << error;
+  EXPECT_EQ(series.hours.size(), 8760u);
+  EXPECT_EQ(series.interpolated_hours, 6);
+  EXPECT_EQ(read_error(without_rows(500, 7)), "site.txt: row 500: 7 hours missing before 1/22 hour 2 (at most 6 are interpolated)");
   EXPECT_EQ(read_error("time,air_temperature_c,wind_m_s\n"), "site.txt: row 1, field ghi_w_m2: no such column in the column names");
   EXPECT_EQ(read_error("time,air_temperature_c,ghi_w_m2,wind_m_s\n2019-01-01T01:30,1,0,2\n"),
             "site.txt: row 2, field time: minute 30: the rows are not hourly");
