@@ -175,7 +175,11 @@ bool build_site_weather(const WeatherSeries& series, SiteWeather& site, std::str
     if (series.has(WeatherField::relative_humidity)) humidity[i] = h[WeatherField::relative_humidity];
     else if (series.has(WeatherField::dew_point)) humidity[i] = relative_humidity_pct(air, dew);
   }
-  // Surface weather at each stamp: radiation centred on the stamp.
+  // Surface weather at each stamp. The sun's hour means are centred on the
+  // stamp (the mean of the hours before and after it). The sky's long-wave
+  // radiation follows the air temperature and is taken at the stamp like
+  // it: so a sky that radiates as a black body at the air temperature stays
+  // in phase with the air.
   site.surface.resize(n);
   for (size_t i = 0; i < n; ++i) {
     const size_t next = i + 1 < n ? i + 1 : i;
@@ -184,7 +188,7 @@ bool build_site_weather(const WeatherSeries& series, SiteWeather& site, std::str
     s.air_c = h[WeatherField::air_temperature];
     s.wind_ms = h[WeatherField::wind_speed];
     s.solar_wm2 = 0.5 * (h[WeatherField::global_horizontal] + hours[next][WeatherField::global_horizontal]);
-    s.sky_k = std::pow(0.5 * (infrared[i] + infrared[next]) / stefan_boltzmann, 0.25);
+    s.sky_k = std::pow(infrared[i] / stefan_boltzmann, 0.25);
   }
   for (const auto& year : used) {
     std::array<int32_t, 366> starts;

@@ -40,9 +40,10 @@ struct SiteWeather {
   bool typical_year = false;       // a file of one year
   std::vector<int32_t> year_labels;  // year field of each weather year's first day
 
-  // Surface weather at each of the file's hours: air temperature and wind at
-  // the stamp; radiation of the hours before and after the stamp averaged,
-  // so that the hour means stand for their middle.
+  // Surface weather at each of the file's hours: air temperature, wind and
+  // sky long-wave radiation at the stamp; the solar radiation of the hours
+  // before and after the stamp averaged, so that the hour means stand for
+  // their middle.
   std::vector<SurfaceWeather> surface;
   // First hour (index into `surface`) of each day of year (0..365 in a
   // 366-day year, 29 February = 59) of each weather year; -1 where absent.

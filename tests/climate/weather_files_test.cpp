@@ -7,6 +7,7 @@
 #endif
 
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -238,6 +239,53 @@ TEST(WeatherFiles, PlainCsvMultiYearRecordWithALeapDayInAnyColumnOrder) {
   EXPECT_EQ(read_error("time,air_temperature_c,wind_m_s\n"), "site.txt: row 1, field ghi_w_m2: no such column in the column names");
   EXPECT_EQ(read_error("time,air_temperature_c,ghi_w_m2,wind_m_s\n2019-01-01T01:30,1,0,2\n"),
             "site.txt: row 2, field time: minute 30: the rows are not hourly");
+}
+
+TEST(WeatherFiles, HalfSpaceThroughTheFileKeepsTheSkyInPhaseWithTheAir) {
+  // Calm air (the sky carries half the exchange), no sun, the file's
+  // infrared sigma Ta^4 at each stamp, one material throughout.
+  constexpr double mean_c = 15.0, amplitude_c = 8.0, sigma = 5.670374e-8;
+  const double omega = 2.0 * std::numbers::pi / 86400.0;
+  std::ostringstream out;
+  out << "time,air_temperature_c,ghi_w_m2,wind_m_s,infrared_w_m2\n";
+  for (int i = 1; i <= 8760; ++i) {
+    const double air = mean_c + amplitude_c * std::sin(omega * 3600.0 * i);
+    const int day = (i - 1) / 24, hour = i % 24, date_day = hour == 0 ? day + 1 : day;
+    int month = 1, day_of_month = date_day;
+    while (month <= 12 && day_of_month >= month_length[month - 1]) day_of_month -= month_length[month++ - 1];
+    char line[128];
+    std::snprintf(line, sizeof line, "%04d-%02d-%02dT%02d:00,%.4f,0,0,%.4f\n", month > 12 ? 2020 : 2019,
+                  month > 12 ? 1 : month, day_of_month + 1, hour, air, sigma * std::pow(air + 273.15, 4));
+    out << line;
+  }
+  WeatherSeries series;
+  SiteWeather site;
+  std::string error;
+  ASSERT_TRUE(read_weather_text(out.str(), "wave.csv", WeatherFormat::csv, series, error)) << error;
+  ASSERT_TRUE(build_site_weather(series, site, error)) << error;
+  PavementThermal pavement;
+  pavement.base = pavement.subgrade = pavement.slab;
+  const auto records = site_temperature_series(site, pavement, cracking_record_span(1));
+  const double h = pavement.convection_still_air;
+  const double total = h + 4.0 * pavement.emissivity * sigma * std::pow(mean_c + 273.15, 3);
+  const double k = pavement.slab.conductivity_wmk;
+  const double delta = std::sqrt(2.0 * pavement.slab.diffusivity() / omega);
+  const std::complex<double> one_plus_i(1.0, 1.0);
+  for (size_t j = 0; j < profile_points; ++j) {
+    std::complex<double> found;
+    for (size_t hour = 0; hour < 24; ++hour) {
+      const double t = omega * 3600.0 * static_cast<double>(hour);
+      const double c = (records[200 * 24 + hour].temperature_f[j] - 32.0) / 1.8 - mean_c;
+      found += c * std::complex<double>(std::sin(t), std::cos(t)) * (2.0 / 24.0 / amplitude_c);
+    }
+    const double z = pavement.slab_thickness_in * 0.0254 * static_cast<double>(j) / 10.0;
+    const std::complex<double> expected = total / (total + k * one_plus_i / delta) * std::exp(-one_plus_i * z / delta);
+    // The chain adds only the hourly steps of the air temperature (about
+    // 0.6 % off the amplitude): a sky half an hour off the air would shift
+    // the phase by 0.2 h.
+    EXPECT_NEAR(std::abs(found) / std::abs(expected), 1.0, 0.02) << j;
+    EXPECT_LT(std::abs(std::remainder(std::arg(found) - std::arg(expected), 2.0 * std::numbers::pi)) / omega, 0.05 * 3600.0) << j;
+  }
 }
 
 // ---------------------------------------------------------------------------
