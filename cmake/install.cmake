@@ -1,9 +1,9 @@
-# Install rules: the four programs in bin/, their manual pages in
+# Install rules: the five programs in bin/, their manual pages in
 # share/man/man1/, the documentation and the example script in
 # share/doc/jpcp/. Included from the top CMakeLists.txt after every target is
 # defined; further install rules (other programs, other files) belong here.
 
-set(JPCP_PROGRAMS jpcp_cracking jpcp_faulting jpcp_models jpcp_example)
+set(JPCP_PROGRAMS jpcp_cracking jpcp_faulting jpcp_models jpcp_example jpcp_climate)
 foreach(program ${JPCP_PROGRAMS})
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -14,7 +14,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "jpcp_cracking predicts transverse cracking and jpcp_faulting the mean joint faulting\n"
     "of jointed plain concrete pavement sections, month by month over the design life,\n"
     "from section input files and pre-built response models. jpcp_models builds model\n"
-    "files and demonstration model folders, jpcp_example writes example sections.")
+    "files and demonstration model folders, jpcp_example writes example sections,\n"
+    "jpcp_climate turns hourly weather files into slab temperature files.")
 set(CPACK_PACKAGE_VENDOR "jpcp project")
 set(CPACK_PACKAGE_CONTACT "jpcp maintainers <jpcp@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})

@@ -1,7 +1,7 @@
 # The Windows release, from a cross build: "cpack" in the build folder writes
 # jpcp-<version>-win64.zip holding
 #   bin/       jpcp_cracking.exe, jpcp_faulting.exe, jpcp_example.exe,
-#              jpcp_models.exe (static: no DLL needed beside them)
+#              jpcp_models.exe, jpcp_climate.exe (static: no DLL needed beside them)
 #   README.md  the project README
 #   docs/      the user documentation
 #   example/   run_example.bat: writes example sections and the
@@ -12,7 +12,7 @@ else()
   set(JPCP_PACKAGE_VERSION 0.0.0)
 endif()
 
-foreach(program jpcp_cracking jpcp_faulting jpcp_example jpcp_models)
+foreach(program jpcp_cracking jpcp_faulting jpcp_example jpcp_models jpcp_climate)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION bin)
   endif()

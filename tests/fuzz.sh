@@ -73,6 +73,14 @@ seed model_file_fuzz "$smallest_model"
 seed fault_section_input_fuzz "$f/faultgeneralinput.txt"
 seed fault_season_pattern_fuzz "$f/seasonpattern.txt"
 seed curl_grid_fuzz "$seeds/models/faulting/defl0.csv"
+# Two days of hourly weather in the plain CSV layout.
+mkdir -p "$corpus/weather_file_fuzz"
+{
+  echo "time,air_temperature_c,ghi_w_m2,wind_m_s,dew_point_c,relative_humidity,sky_cover_tenths"
+  for h in $(seq 1 48); do
+    printf '2019-01-%02dT%02d:00,%d,%d,3.5,-2.0,70,4\n' $((1 + h / 24)) $((h % 24)) $((h % 12)) $((h % 24 * 30))
+  done
+} >"$corpus/weather_file_fuzz/seed-hourly.csv"
 
 # --- runs ----------------------------------------------------------------
 mkdir -p "$build/findings" "$build/logs"

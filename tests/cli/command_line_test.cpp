@@ -1,4 +1,4 @@
-// The command lines of the four programs as a person at a terminal meets
+// The command lines of the programs as a person at a terminal meets
 // them: the sole-argument flags, the wrong argument counts and their exit
 // statuses, with standard output (what callers read) kept apart from
 // standard error.
@@ -73,7 +73,8 @@ const std::vector<Program>& programs() {
   static const std::vector<Program> all = {{"jpcp_cracking", JPCP_CRACKING_EXE},
                                            {"jpcp_faulting", JPCP_FAULTING_EXE},
                                            {"jpcp_models", JPCP_MODELS_EXE},
-                                           {"jpcp_example", JPCP_EXAMPLE_EXE}};
+                                           {"jpcp_example", JPCP_EXAMPLE_EXE},
+                                           {"jpcp_climate", JPCP_CLIMATE_EXE}};
   return all;
 }
 
@@ -152,6 +153,8 @@ TEST(CommandLine, ToolsRefuseWrongCommandLinesWithStatusTwo) {
       {JPCP_MODELS_EXE, {"build", "--grid"}},
       {JPCP_MODELS_EXE, {"--version", "x"}},
       {JPCP_EXAMPLE_EXE, {}},
+      {JPCP_CLIMATE_EXE, {"weather.epw"}},
+      {JPCP_CLIMATE_EXE, {"weather.epw", "out", "--thickness", "30"}},
       {JPCP_EXAMPLE_EXE, {"cracking", "d", "--help"}},
   };
   for (const auto& [program, arguments] : wrong) {

@@ -31,12 +31,12 @@ give_up() {
 # What an installed tree under PREFIX must hold.
 tree_complete() {
   local prefix=$1 program page missing=0
-  for program in jpcp_cracking jpcp_faulting jpcp_models jpcp_example; do
+  for program in jpcp_cracking jpcp_faulting jpcp_models jpcp_example jpcp_climate; do
     [ -x "$prefix/bin/$program" ] || { echo "  missing bin/$program"; missing=1; }
     page="$prefix/share/man/man1/$program.1"
     grep -q "^\.TH \"${program^^}\" \"1\"" "$page" 2>/dev/null || { echo "  missing or bad $page"; missing=1; }
   done
-  for doc in README.md run-protocol.md input-files.md result-files.md model-folder.md worked-example.md \
+  for doc in README.md run-protocol.md input-files.md result-files.md model-folder.md worked-example.md climate.md \
     examples/run_example.sh; do
     [ -s "$prefix/share/doc/jpcp/$doc" ] || { echo "  missing share/doc/jpcp/$doc"; missing=1; }
   done
@@ -67,7 +67,7 @@ dpkg -x "$deb" "$scratch/root" || give_up "dpkg -x"
 installed="$scratch/root/usr"
 check "the .deb unpacks into a complete tree" tree_complete "$installed"
 version=$(sed -n -E 's/^project\(jpcp VERSION ([0-9.]+).*/\1/p' "$root/CMakeLists.txt")
-for program in jpcp_cracking jpcp_faulting jpcp_models jpcp_example; do
+for program in jpcp_cracking jpcp_faulting jpcp_models jpcp_example jpcp_climate; do
   check "installed $program --version" \
     bash -c "'$installed/bin/$program' --version | grep -E -q '^$program $version( |\$)'"
 done

@@ -11,7 +11,7 @@ export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DJPCP_BENCH=OFF || exit 1
 cmake --build "$build" -j"$jobs" || exit 1
-for tool in jpcp_example jpcp_models jpcp_cracking jpcp_faulting; do
+for tool in jpcp_example jpcp_models jpcp_cracking jpcp_faulting jpcp_climate; do
   if x86_64-w64-mingw32-objdump -p "$build/$tool.exe" | grep -i 'DLL Name' | grep -viqE 'kernel32|msvcrt'; then
     echo "$tool.exe needs a DLL beyond the system's:"
     x86_64-w64-mingw32-objdump -p "$build/$tool.exe" | grep 'DLL Name'

@@ -22,19 +22,20 @@
 #include "faulting/inputs/section_input.h"
 #include "faulting/inputs/shared_inputs.h"
 #include "tests/support/section_folder.h"
-#include "tools/jpcp_example/calendar.h"
+#include "climate/calendar.h"
 #include "tools/jpcp_example/climate.h"
 #include "tools/jpcp_example/materials.h"
 #include "tools/jpcp_example/options.h"
 #include "tools/jpcp_example/random.h"
 #include "tools/jpcp_example/section_files.h"
-#include "tools/jpcp_example/slab_temperature.h"
+#include "climate/slab_temperature_model.h"
 #include "tools/jpcp_example/traffic_model.h"
 
 namespace jpcp::example {
 namespace {
 
 namespace fs = std::filesystem;
+using climate::day_index;
 using jpcp::testing::read_file;
 using jpcp::testing::TempFolder;
 
@@ -379,10 +380,8 @@ TEST(ExampleTemperatureModel, SteadyStateIsLinearInEachLayerAndBalancesTheSurfac
   // surface exchange.
   PavementThermal pavement;
   pavement.deep_temperature_c = 5.0;
-  Climate calm;
-  calm.annual_amplitude_c = 0.0;
   SlabTemperatureModel model(pavement, 600.0);
-  model.start_from_annual_wave(calm, 1.0);
+  model.start_from_annual_wave(0.0, warmest_day_of_year, 1.0);
   HourlyWeather weather;
   weather.air_c = 25.0;
   weather.sky_k = 25.0 + 273.15;

@@ -4,10 +4,13 @@
 #include <cmath>
 #include <numbers>
 
-#include "tools/jpcp_example/calendar.h"
+#include "climate/calendar.h"
 #include "tools/jpcp_example/random.h"
 
 namespace jpcp::example {
+
+using climate::Date;
+using climate::date_of;
 
 namespace {
 
@@ -15,8 +18,6 @@ constexpr double two_pi = 2.0 * std::numbers::pi;
 constexpr double degree = std::numbers::pi / 180.0;
 constexpr double kelvin_offset = 273.15;
 
-// Day of the year of the warmest normal day (about 19 July).
-constexpr double warmest_day_of_year = 200.0;
 // Hour of the daily maximum air temperature.
 constexpr double warmest_hour = 15.0;
 // Hour of the strongest wind, and the share by which it varies over the day.
@@ -169,6 +170,15 @@ HourlyWeather weather_at(const Climate& climate, const std::vector<DailyWeather>
   weather.sky_k = std::pow((1.0 - cloud_share) * std::pow(clear_sky_k, 4) + cloud_share * std::pow(air_k, 4), 0.25);
   weather.wind_ms = wind * (1.0 + wind_daily_variation * std::cos(two_pi * (hour_of_day - windiest_hour) / 24.0));
   return weather;
+}
+
+std::vector<ProfileRecord> slab_temperature_series(const Climate& climate, const PavementThermal& pavement,
+                                                   uint32_t seed, int32_t first_day, int32_t day_count) {
+  const std::vector<DailyWeather> days = generate_daily_weather(climate, seed, first_day + day_count + 1);
+  const climate::ModelStart start{climate.annual_amplitude_c, warmest_day_of_year, 30};
+  return climate::slab_temperature_series(
+      pavement, [&](int32_t hour) { return weather_at(climate, days, static_cast<double>(hour)); }, start,
+      first_day, day_count);
 }
 
 }  // namespace jpcp::example

@@ -16,7 +16,16 @@
 #include <string_view>
 #include <vector>
 
+#include "climate/slab_temperature_model.h"
+
 namespace jpcp::example {
+
+using climate::LayerMaterial;
+using climate::PavementThermal;
+using climate::ProfileRecord;
+using climate::profile_points;
+using climate::SlabTemperatureModel;
+using HourlyWeather = climate::SurfaceWeather;
 
 struct Climate {
   std::string_view name;
@@ -56,15 +65,19 @@ struct DailyWeather {
 // The same climate, seed and day give the same weather whatever the length.
 std::vector<DailyWeather> generate_daily_weather(const Climate& climate, uint32_t seed, int32_t days);
 
-struct HourlyWeather {
-  double air_c = 0.0;
-  double solar_wm2 = 0.0;  // global solar radiation on the horizontal surface
-  double sky_k = 0.0;      // effective sky temperature of the long-wave exchange, kelvin
-  double wind_ms = 0.0;
-};
-
 // Weather at a time given in hours since the calendar epoch (0:00 of day 0);
 // the daily values are interpolated between the middles of the days.
 HourlyWeather weather_at(const Climate& climate, const std::vector<DailyWeather>& days, double hours);
+
+// Day of the year of the warmest normal day (about 19 July).
+inline constexpr double warmest_day_of_year = 200.0;
+
+// Hourly profiles (deg F) of the days first_day .. first_day + day_count - 1
+// (days counted from the calendar epoch) under the synthetic weather of a
+// climate and seed. The model starts 30 days earlier from the annual
+// temperature wave, so that the first record does not depend on the
+// starting state.
+std::vector<ProfileRecord> slab_temperature_series(const Climate& climate, const PavementThermal& pavement,
+                                                   uint32_t seed, int32_t first_day, int32_t day_count);
 
 }  // namespace jpcp::example

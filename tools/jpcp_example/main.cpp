@@ -39,8 +39,10 @@ bool write_one(Program program, const SectionDesign& design, const std::string& 
                                       : "no dowels",
               o.base_thickness_in, std::string(base_properties(o.base).name).c_str(), o.design_life_years,
               o.start_month, o.aadtt, o.growth_percent);
-  std::printf("  climate %s, seed %u: %zu hourly temperature records%s\n", o.climate.c_str(), o.seed,
-              written.temperature_records,
+  const std::string weather =
+      design.weather ? "weather of " + design.weather->site + " (" + o.weather_path + ")"
+                     : "climate " + o.climate + ", seed " + std::to_string(o.seed);
+  std::printf("  %s: %zu hourly temperature records%s\n", weather.c_str(), written.temperature_records,
               cracking ? (" (" + std::to_string(o.effective_climate_years()) + " climate years)").c_str() : "");
   std::printf("  files:");
   for (const std::string& name : written.files) std::printf(" %s", name.c_str());
@@ -59,7 +61,11 @@ int main(int argc, char** argv) {
     std::cerr << "jpcp_example: " << error << "\n" << jpcp::cli::help_hint("jpcp_example") << "\n";
     return jpcp::platform::exit_command_line;
   }
-  const SectionDesign design(command_line.section);
+  SectionDesign design(command_line.section);
+  if (!command_line.section.weather_path.empty() && !attach_weather(design, error)) {
+    std::cerr << "jpcp_example: " << error << "\n";
+    return exit_write_failed;
+  }
   bool ok = true;
   switch (command_line.program) {
     case Program::cracking:

@@ -20,9 +20,9 @@ constexpr double e_per_root_fc = 57000.0;
 // cement-treated bases. The faulting code gives the base load transfer of
 // the faulting program: 0 gives 20 %, 1 gives 40 %, an unlisted code (3) 30 %.
 constexpr std::array<BaseProperties, 3> base_table = {{
-    {"granular", 30000.0, 130.0, {1.3, 2050.0, 900.0}, 0, 4.0, 0.85, 0},
-    {"asphalt", 600000.0, 145.0, {1.2, 2300.0, 920.0}, 3, 3.0, 0.65, 60},
-    {"cement", 1000000.0, 140.0, {1.5, 2200.0, 900.0}, 1, 2.0, 0.65, 60},
+    {"granular", 30000.0, 130.0, climate::granular_base_material, 0, 4.0, 0.85, 0},
+    {"asphalt", 600000.0, 145.0, climate::asphalt_base_material, 3, 3.0, 0.65, 60},
+    {"cement", 1000000.0, 140.0, climate::cement_base_material, 1, 2.0, 0.65, 60},
 }};
 
 constexpr double frozen_below_c = 0.0;
@@ -80,8 +80,15 @@ bool parse_base_type(std::string_view name, BaseType& type) {
 }
 
 TypicalYearValues typical_year(const Climate& climate, BaseType base, double k_value) {
+  std::array<double, 12> monthly_air_c{};
+  for (int32_t m = 1; m <= 12; ++m) monthly_air_c[static_cast<size_t>(m - 1)] = normal_monthly_mean_c(climate, m);
+  return typical_year(monthly_air_c, climate.relative_humidity_pct, base, k_value);
+}
+
+TypicalYearValues typical_year(const std::array<double, 12>& monthly_air_c,
+                               const std::array<double, 12>& relative_humidity_pct, BaseType base, double k_value) {
   std::array<bool, 12> frozen{};
-  for (int32_t m = 1; m <= 12; ++m) frozen[static_cast<size_t>(m - 1)] = normal_monthly_mean_c(climate, m) < frozen_below_c;
+  for (size_t m = 0; m < 12; ++m) frozen[m] = monthly_air_c[m] < frozen_below_c;
   TypicalYearValues year;
   const BaseProperties& properties = base_properties(base);
   for (size_t m = 0; m < 12; ++m) {
@@ -101,8 +108,7 @@ TypicalYearValues typical_year(const Climate& climate, BaseType base, double k_v
         year.base_modulus[m] = properties.modulus_psi * granular_factor;
         break;
       case BaseType::asphalt_treated: {
-        const double pavement_f = normal_monthly_mean_c(climate, static_cast<int32_t>(m + 1)) * 1.8 + 32.0 +
-                                  pavement_above_air_f;
+        const double pavement_f = monthly_air_c[m] * 1.8 + 32.0 + pavement_above_air_f;
         const double e = properties.modulus_psi * std::pow(10.0, -asphalt_log_slope * (pavement_f - asphalt_reference_f));
         year.base_modulus[m] = std::clamp(e, asphalt_min_psi, asphalt_max_psi);
         break;
@@ -111,7 +117,7 @@ TypicalYearValues typical_year(const Climate& climate, BaseType base, double k_v
         year.base_modulus[m] = properties.modulus_psi;
         break;
     }
-    year.relative_humidity[m] = climate.relative_humidity_pct[m];
+    year.relative_humidity[m] = relative_humidity_pct[m];
   }
   return year;
 }

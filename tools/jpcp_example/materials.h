@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "tools/jpcp_example/climate.h"
-#include "tools/jpcp_example/slab_temperature.h"
 
 namespace jpcp::example {
 
@@ -60,5 +59,9 @@ struct TypicalYearValues {
 //            E = E70 10^(-0.02 (T - 70 F)), within 150 000 .. 2 000 000 psi;
 //   cement-treated base: constant.
 TypicalYearValues typical_year(const Climate& climate, BaseType base, double k_value);
+// The same from a site's monthly mean air temperatures and relative
+// humidities (January first).
+TypicalYearValues typical_year(const std::array<double, 12>& monthly_air_c,
+                               const std::array<double, 12>& relative_humidity_pct, BaseType base, double k_value);
 
 }  // namespace jpcp::example

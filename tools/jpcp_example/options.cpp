@@ -101,7 +101,7 @@ const std::map<std::string, Setter, std::less<>>& setters() {
       {"base",
        [](std::string_view value, SectionOptions& options, std::string& error) {
          if (!parse_base_type(value, options.base)) {
-           error = "--base must be granular, asphalt or cement";
+           error = "--base must be granular, asphalt or cement, or K,RHO,C";
            return false;
          }
          return true;
@@ -142,6 +142,23 @@ const std::map<std::string, Setter, std::less<>>& setters() {
        }},
       {"slab-width", real_option("slab-width", &SectionOptions::slab_width_ft, 12.0, 15.0, "ft")},
       {"response", integer_option("response", &SectionOptions::response, -1, 1, "")},
+      {"weather",
+       [](std::string_view value, SectionOptions& options, std::string& error) {
+         if (value.empty()) {
+           error = "--weather needs a file name";
+           return false;
+         }
+         options.weather_path = std::string(value);
+         return true;
+       }},
+      {"weather-format",
+       [](std::string_view value, SectionOptions& options, std::string& error) {
+         if (!climate::parse_weather_format(value, options.weather_format)) {
+           error = "--weather-format must be epw, tmy3 or csv";
+           return false;
+         }
+         return true;
+       }},
   };
   return table;
 }
@@ -191,7 +208,9 @@ bool parse_command_line(const std::vector<std::string_view>& arguments, CommandL
       has_value = true;
     }
     const auto setter = setters().find(name);
-    if (setter == setters().end()) {
+    const bool thermal = name == "absorptivity" || name == "emissivity" || name == "convection" || name == "pcc" ||
+                         name == "subgrade" || name == "deep-depth" || name == "base";
+    if (setter == setters().end() && !thermal) {
       error = "unknown option --" + std::string(name);
       return false;
     }
@@ -201,6 +220,11 @@ bool parse_command_line(const std::vector<std::string_view>& arguments, CommandL
         return false;
       }
       value = arguments[++i];
+    }
+    switch (climate::set_thermal_option(name, value, command_line.section.thermal, error)) {
+      case climate::OptionStatus::set: continue;
+      case climate::OptionStatus::invalid: return false;
+      case climate::OptionStatus::not_handled: break;
     }
     if (!setter->second(value, command_line.section, error)) return false;
   }
@@ -217,8 +241,9 @@ std::string help_text() {
          "Writes a complete example section folder for jpcp_cracking or jpcp_faulting:\n"
          "the file list, the design and material inputs, the season pattern, the axle\n"
          "load spectra, the hourly traffic, Response.txt and hourly slab temperature\n"
-         "profiles from a heat-conduction model driven by synthetic weather. The NN\n"
-         "model files are not written (jpcp_models writes model folders).\n"
+         "profiles from a heat-conduction model driven by synthetic weather or by the\n"
+         "weather file of a real site (--weather). The NN model files are not written\n"
+         "(jpcp_models writes model folders).\n"
          "\n"
          "Options (--option VALUE or --option=VALUE):\n"
          "  --name TEXT            section name (Example)\n"
@@ -245,7 +270,15 @@ std::string help_text() {
          "  --shoulder TYPE        asphalt or tied (asphalt)\n"
          "  --slab-width FT        12 to 15; above 12 the slab is widened (12)\n"
          "  --response N           value of Response.txt: -1 no response files, 0 SI, 1 US (-1)\n"
+         "  --weather FILE         hourly weather of a real site (EPW, TMY3 CSV or plain CSV):\n"
+         "                         slab temperatures, monthly humidities, frozen months,\n"
+         "                         wet days and set temperature come from it instead of\n"
+         "                         the synthetic climate (see jpcp_climate)\n"
+         "  --weather-format NAME  epw, tmy3 or csv (recognised from the file)\n"
          "\n"
+         "Heat-model options (SI; the defaults of both weather sources):\n";
+  out << climate::thermal_options_help;
+  out << "\n"
          "Options, each only as the sole argument:\n"
          "  -h, --help             this text\n"
          "  --version              the program's version\n"

@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "climate/temperature_files.h"
+#include "climate/thermal_options.h"
+#include "climate/weather_series.h"
 #include "tools/jpcp_example/materials.h"
 
 namespace jpcp::example {
@@ -35,6 +38,9 @@ struct SectionOptions {
   bool tied_shoulder = false;         // tied concrete shoulder instead of an asphalt one
   double slab_width_ft = 12.0;        // above the 12 ft lane: a widened slab
   int32_t response = -1;              // the value written to Response.txt
+  std::string weather_path;           // a weather file of a real site instead of the synthetic climate
+  climate::WeatherFormat weather_format = climate::WeatherFormat::detect;
+  climate::ThermalOverrides thermal;  // heat-model options given on the command line
 
   int32_t effective_bond_months() const {
     return bond_months >= 0 ? bond_months : base_properties(base).default_bond_months;
@@ -42,10 +48,7 @@ struct SectionOptions {
   int32_t effective_climate_years() const;
 };
 
-// Most climate years the cracking program's record table holds: 16 years
-// of the 366-365-365 pattern are 140 304 hourly records, 17 would exceed
-// the 141 191 it keeps.
-inline constexpr int32_t max_climate_years = 16;
+using climate::max_climate_years;
 
 struct CommandLine {
   Program program = Program::cracking;

@@ -7,11 +7,16 @@
 #include <fstream>
 #include <functional>
 
+#include "climate/site_outputs.h"
 #include "common/platform/paths.h"
 #include "common/text/fixed_format.h"
-#include "tools/jpcp_example/calendar.h"
 
 namespace jpcp::example {
+
+using climate::add_months;
+using climate::day_index;
+using climate::month_name;
+using climate::YearMonth;
 
 namespace {
 
@@ -59,6 +64,7 @@ constexpr double dowel_shear_factor = 1.0;
 constexpr double subgrade_fines_percent = 40.0;  // passing the 0.075 mm sieve
 constexpr double base_lte_input_percent = 30.0;  // used only by base code 7
 constexpr double wheel_path_correction_in = 0.0;
+constexpr double slab_bottom_rh_floor_pct = 80.0;
 // The concrete sets warmer than the air: heat of hydration on a warm day.
 constexpr double hydration_heat_f = 10.0;
 
@@ -93,26 +99,6 @@ std::string number(double value) {
 std::string fixed(double value, int decimals) {
   const std::string text = text::format_F(value, 20, decimals);
   return text.substr(text.find_first_not_of(' '));
-}
-
-// A temperature in the F6.2 columns of the temperature files. Millions of
-// them are written, so the value is rounded to hundredths here and the
-// digits put down directly; the layout is that of the shared F6.2 writer
-// (right-aligned, asterisks when too wide).
-void append_temperature_field(std::string& line, double value) {
-  constexpr int width = 6;
-  const long long hundredths = std::llround(value * 100.0);
-  const unsigned long long magnitude = static_cast<unsigned long long>(hundredths < 0 ? -hundredths : hundredths);
-  std::string digits = std::to_string(magnitude / 100) + '.';
-  digits += static_cast<char>('0' + magnitude % 100 / 10);
-  digits += static_cast<char>('0' + magnitude % 10);
-  if (hundredths < 0) digits.insert(digits.begin(), '-');
-  if (static_cast<int>(digits.size()) > width) {
-    line.append(width, '*');
-    return;
-  }
-  line.append(static_cast<size_t>(width) - digits.size(), ' ');
-  line += digits;
 }
 
 std::string integer(double value) { return std::to_string(static_cast<int64_t>(std::lround(value))); }
@@ -170,22 +156,6 @@ double mean_daily_maximum_c(const Climate& climate, int32_t month) {
   return normal_monthly_mean_c(climate, month) + 0.5 * climate.daily_range_c;
 }
 
-// Mean profiles of each calendar month and hour over the records (the
-// header block of the cracking file shows them).
-std::vector<std::array<double, profile_points>> month_hour_means(const std::vector<ProfileRecord>& records) {
-  std::vector<std::array<double, profile_points>> sums(288);
-  std::vector<int32_t> counts(288, 0);
-  for (const ProfileRecord& record : records) {
-    const size_t slot = static_cast<size_t>(record.month - 1) * 24 + static_cast<size_t>(record.hour);
-    for (size_t j = 0; j < profile_points; ++j) sums[slot][j] += record.temperature_f[j];
-    ++counts[slot];
-  }
-  for (size_t slot = 0; slot < sums.size(); ++slot) {
-    for (double& value : sums[slot]) value = counts[slot] > 0 ? value / counts[slot] : 0.0;
-  }
-  return sums;
-}
-
 PccRow pcc_row(const SectionDesign& design, int32_t age_months) {
   const double days = age_months * days_per_month;
   return PccRow{age_months, modulus_of_rupture_psi(design.options.mr28_psi, days),
@@ -215,7 +185,11 @@ SectionDesign::SectionDesign(const SectionOptions& section_options)
   // The ground a few metres down keeps about the mean surface temperature,
   // which sunshine lifts a little above the mean air temperature.
   pavement.deep_temperature_c = climate->annual_mean_air_c + 2.0;
+  options.thermal.apply(pavement);
   year = typical_year(*climate, options.base, options.k_value);
+  for (int32_t m = 1; m <= 12; ++m) mean_daily_max_air_c[static_cast<size_t>(m - 1)] = mean_daily_maximum_c(*climate, m);
+  wet_days_per_year = climate->wet_days_per_year;
+  slab_bottom_rh_pct = climate->slab_bottom_rh_pct;
   traffic.aadtt = options.aadtt;
   traffic.growth_percent = options.growth_percent;
 }
@@ -275,7 +249,7 @@ std::vector<FaultingInputLine> faulting_input_lines(const SectionDesign& design)
   const BaseProperties& base = base_properties(o.base);
   const int32_t paving_month = (o.start_month - 1 - design.age_offset_months % 12 + 12) % 12 + 1;
   const double set_temperature_f =
-      to_fahrenheit(mean_daily_maximum_c(*design.climate, paving_month)) + hydration_heat_f;
+      to_fahrenheit(design.mean_daily_max_air_c[static_cast<size_t>(paving_month - 1)]) + hydration_heat_f;
   auto real = [](std::initializer_list<double> v) { return FaultingInputLine{std::vector<double>(v), false}; };
   auto whole = [](double v) { return FaultingInputLine{{v}, true}; };
   return {
@@ -301,8 +275,8 @@ std::vector<FaultingInputLine> faulting_input_lines(const SectionDesign& design)
       real({base.friction_factor}),             // 20 base_frict
       real({base.erodibility}),                 // 21 erod
       real({subgrade_fines_percent}),           // 22 soil_a: subgrade fines, percent
-      real({design.climate->wet_days_per_year}),   // 23 soil_b: wet days per year
-      real({design.climate->slab_bottom_rh_pct}),  // 24 rhbot, percent
+      real({design.wet_days_per_year}),         // 23 soil_b: wet days per year
+      real({design.slab_bottom_rh_pct}),        // 24 rhbot, percent
       real({base_lte_input_percent}),           // 25 lte_base_in, percent
       real({built_in_gradient_f}),              // 26 built-in gradient, F
       real({0.0}),                              // 27 not used
@@ -342,22 +316,41 @@ std::vector<PccRow> faulting_pcc_rows(const SectionDesign& design) {
   return rows;
 }
 
+bool attach_weather(SectionDesign& design, std::string& error) {
+  auto series = std::make_shared<climate::WeatherSeries>();
+  if (!climate::read_weather_file(design.options.weather_path, design.options.weather_format, *series, error))
+    return false;
+  auto site = std::make_shared<climate::SiteWeather>();
+  if (!climate::build_site_weather(*series, *site, error)) return false;
+  design.weather = series;
+  design.site = site;
+  const std::array<double, 12> humidity =
+      site->has_humidity ? site->monthly_relative_humidity_pct : design.climate->relative_humidity_pct;
+  design.year = typical_year(site->monthly_air_c, humidity, design.options.base, design.options.k_value);
+  design.mean_daily_max_air_c = site->monthly_daily_max_air_c;
+  if (site->has_precipitation) design.wet_days_per_year = std::round(site->wet_days);
+  // Under the slab the air stays moist: the mean humidity of the wettest
+  // month, and never below the 80 % of a desert site.
+  if (site->has_humidity) {
+    design.slab_bottom_rh_pct =
+        std::max(slab_bottom_rh_floor_pct, std::round(*std::max_element(humidity.begin(), humidity.end())));
+  }
+  return true;
+}
+
 std::vector<ProfileRecord> cracking_temperature_records(const SectionDesign& design) {
-  const int32_t first_day = day_index(first_record_year, 1, 1);
-  int32_t days = 0;
-  for (int32_t y = 0; y < design.options.effective_climate_years(); ++y) days += days_in_year(first_record_year + y);
-  return slab_temperature_series(*design.climate, design.pavement, design.options.seed, first_day, days);
+  const climate::RecordSpan span = climate::cracking_record_span(design.options.effective_climate_years());
+  if (design.site) return climate::site_temperature_series(*design.site, design.pavement, span);
+  return slab_temperature_series(*design.climate, design.pavement, design.options.seed, span.first_day,
+                                 span.day_count);
 }
 
 std::vector<ProfileRecord> faulting_temperature_records(const SectionDesign& design) {
-  const int32_t months = analysis_months(design) + design.age_offset_months;
-  const YearMonth opening{first_record_year, design.options.start_month};
-  const YearMonth paving = add_months(opening, -design.age_offset_months);
-  const YearMonth end = add_months(paving, months);
-  const int32_t first_day = day_index(paving.year, paving.month, 1);
-  const int32_t end_day = day_index(end.year, end.month, 1);
-  return slab_temperature_series(*design.climate, design.pavement, design.options.seed, first_day,
-                                 end_day - first_day);
+  const climate::RecordSpan span = climate::faulting_record_span(
+      analysis_months(design), design.options.start_month, design.age_offset_months);
+  if (design.site) return climate::site_temperature_series(*design.site, design.pavement, span);
+  return slab_temperature_series(*design.climate, design.pavement, design.options.seed, span.first_day,
+                                 span.day_count);
 }
 
 void write_general_input(std::ostream& out, const SectionDesign& design) {
@@ -377,29 +370,6 @@ void write_axle_file(std::ostream& out, const SectionDesign& design, Axle axle, 
     for (double count : monthly_axles_per_day(axle, design.traffic, j, month)) out << ',' << fixed(count, 4);
     out << '\n';
   }
-}
-
-void write_temperature_record(std::ostream& out, const ProfileRecord& record, int32_t year_field) {
-  std::string line = text::format_I(year_field, 4) + text::format_I(record.month, 2) +
-                     text::format_I(record.day, 2) + text::format_I(record.hour, 2);
-  for (float t : record.temperature_f) append_temperature_field(line, t);
-  line += '\n';
-  out << line;
-}
-
-void write_cracking_temperature_file(std::ostream& out, const std::vector<ProfileRecord>& records) {
-  // 288 header lines, one per calendar month and hour: the header year,
-  // month, day 0, hour and the mean profile of that month and hour.
-  const auto means = month_hour_means(records);
-  for (int32_t month = 1; month <= 12; ++month) {
-    for (int32_t hour = 0; hour < 24; ++hour) {
-      ProfileRecord header{cracking_header_year, month, 0, hour, {}};
-      const auto& mean = means[static_cast<size_t>(month - 1) * 24 + static_cast<size_t>(hour)];
-      for (size_t j = 0; j < profile_points; ++j) header.temperature_f[j] = static_cast<float>(mean[j]);
-      write_temperature_record(out, header, cracking_header_year);
-    }
-  }
-  for (const ProfileRecord& record : records) write_temperature_record(out, record, record.year);
 }
 
 bool write_cracking_section(const SectionDesign& design, const std::string& folder, WrittenSection& written,
@@ -481,9 +451,8 @@ bool write_faulting_section(const SectionDesign& design, const std::string& fold
                        [&, a](std::ostream& out) { write_axle_file(out, design, axle_order[a], months); });
   }
   files.emplace_back(faulting_file_names[6], [](std::ostream& out) { write_hourly_traffic(out); });
-  files.emplace_back(faulting_file_names[7], [&](std::ostream& out) {
-    for (const ProfileRecord& record : records) write_temperature_record(out, record, record.year);
-  });
+  files.emplace_back(faulting_file_names[7],
+                     [&](std::ostream& out) { climate::write_faulting_temperature_file(out, records); });
   files.emplace_back("Response.txt", [&](std::ostream& out) { write_response(out, design); });
 
   for (const auto& [name, writer] : files) {

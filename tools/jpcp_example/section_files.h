@@ -19,16 +19,24 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "tools/jpcp_example/calendar.h"
+#include "climate/calendar.h"
+#include "climate/site_weather.h"
+#include "climate/temperature_files.h"
+#include "tools/jpcp_example/climate.h"
 #include "tools/jpcp_example/options.h"
-#include "tools/jpcp_example/slab_temperature.h"
 #include "tools/jpcp_example/traffic_model.h"
 
 namespace jpcp::example {
+
+using climate::cracking_header_year;
+using climate::first_record_year;
+using climate::write_cracking_temperature_file;
+using climate::write_temperature_record;
 
 inline constexpr int32_t lane_width_ft = 12;
 
@@ -40,8 +48,22 @@ struct SectionDesign {
   TypicalYearValues year;
   TrafficInputs traffic;
   int32_t age_offset_months = 1;  // paving to opening of traffic
+  // Site values of the faulting inputs: from the climate, or from the
+  // weather file when one is attached.
+  std::array<double, 12> mean_daily_max_air_c{};  // monthly mean of the daily maximum air temperature
+  double wet_days_per_year = 0.0;
+  double slab_bottom_rh_pct = 0.0;
+  // The weather of a real site (--weather), when given.
+  std::shared_ptr<const climate::WeatherSeries> weather;
+  std::shared_ptr<const climate::SiteWeather> site;
   explicit SectionDesign(const SectionOptions& section_options);
 };
+
+// Reads the weather file of the options and takes the section's
+// temperatures, monthly humidities and frozen months, wet days and set
+// temperature from it. False with a message naming the file, row and
+// field when the file cannot be used.
+bool attach_weather(SectionDesign& design, std::string& error);
 
 // The General input fields 1..43 (index 0 unused).
 std::array<double, 44> general_input_fields(const SectionDesign& design);
@@ -66,10 +88,6 @@ std::vector<PccRow> cracking_pcc_rows(const SectionDesign& design);
 // year the analysis reaches.
 std::vector<PccRow> faulting_pcc_rows(const SectionDesign& design);
 
-// Header year of the cracking temperature file: one before the first record
-// year, so that the reader goes on block after block to the end of the file.
-inline constexpr int32_t cracking_header_year = first_record_year - 1;
-
 // Hourly profiles of the cracking file: whole climate years from
 // 1 January of the first record year.
 std::vector<ProfileRecord> cracking_temperature_records(const SectionDesign& design);
@@ -81,8 +99,6 @@ std::vector<ProfileRecord> faulting_temperature_records(const SectionDesign& des
 // Writers of single files (exposed for the tests).
 void write_general_input(std::ostream& out, const SectionDesign& design);
 void write_axle_file(std::ostream& out, const SectionDesign& design, Axle axle, int32_t months);
-void write_temperature_record(std::ostream& out, const ProfileRecord& record, int32_t year_field);
-void write_cracking_temperature_file(std::ostream& out, const std::vector<ProfileRecord>& records);
 
 struct WrittenSection {
   std::vector<std::string> files;  // names written in the folder

@@ -1,21 +1,18 @@
-#include "tools/jpcp_example/slab_temperature.h"
+#include "climate/slab_temperature_model.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "tools/jpcp_example/calendar.h"
+#include "climate/calendar.h"
 
-namespace jpcp::example {
+namespace jpcp::climate {
 
 namespace {
 
 constexpr double metres_per_inch = 0.0254;
 constexpr double kelvin_offset = 273.15;
 constexpr double stefan_boltzmann = 5.670374e-8;  // W/(m2 K4)
-// Convection coefficient hc = 5.7 + 3.8 U, W/(m2 K).
-constexpr double convection_still_air = 5.7;
-constexpr double convection_per_wind = 3.8;
 
 // Grid: 20 intervals in the slab (every second node is an output depth),
 // about 15 mm in the base, and below it intervals that start at 20 mm and
@@ -28,17 +25,15 @@ constexpr double subgrade_growth = 1.25;
 // Crank-Nicolson weight of the new time level.
 constexpr double theta = 0.5;
 constexpr int32_t steps_per_hour = 6;
-constexpr int32_t spin_up_days = 30;
 
 constexpr double seconds_per_year = 365.25 * 86400.0;
-constexpr double warmest_day_of_year = 200.0;
 
 double to_fahrenheit(double celsius) { return celsius * 1.8 + 32.0; }
 
 }  // namespace
 
 SlabTemperatureModel::SlabTemperatureModel(const PavementThermal& pavement, double step_seconds)
-    : pavement_(pavement), storage_factor_(1.0 / step_seconds) {
+    : pavement_(pavement), step_seconds_(step_seconds), storage_factor_(1.0 / step_seconds) {
   struct Interval {
     double length;
     const LayerMaterial* material;
@@ -102,7 +97,8 @@ SlabTemperatureModel::SlabTemperatureModel(const PavementThermal& pavement, doub
   }
 }
 
-void SlabTemperatureModel::start_from_annual_wave(const Climate& climate, double day_of_year) {
+void SlabTemperatureModel::start_from_annual_wave(double amplitude_c, double warmest_day_of_year,
+                                                  double day_of_year) {
   // T(z) = Tdeep + A exp(-z/d) cos(w t - z/d), d = sqrt(2 D / w): the
   // periodic solution for a half-space, tapered to the fixed value at the
   // bottom of the grid.
@@ -112,13 +108,13 @@ void SlabTemperatureModel::start_from_annual_wave(const Climate& climate, double
   for (size_t i = 0; i < depth_.size(); ++i) {
     const double z = depth_[i];
     const double taper = 1.0 - z / pavement_.deep_depth_m;
-    temperature_[i] = pavement_.deep_temperature_c + climate.annual_amplitude_c * std::exp(-z / damping_depth) *
-                                                         std::cos(phase - z / damping_depth) * taper;
+    temperature_[i] = pavement_.deep_temperature_c +
+                      amplitude_c * std::exp(-z / damping_depth) * std::cos(phase - z / damping_depth) * taper;
   }
 }
 
-double SlabTemperatureModel::surface_flux(double surface_c, const HourlyWeather& weather) const {
-  const double convection = convection_still_air + convection_per_wind * weather.wind_ms;
+double SlabTemperatureModel::surface_flux(double surface_c, const SurfaceWeather& weather) const {
+  const double convection = pavement_.convection_still_air + pavement_.convection_per_wind * weather.wind_ms;
   const double surface_k = surface_c + kelvin_offset;
   const double surface_k2 = surface_k * surface_k;
   const double sky_k2 = weather.sky_k * weather.sky_k;
@@ -126,15 +122,17 @@ double SlabTemperatureModel::surface_flux(double surface_c, const HourlyWeather&
          pavement_.emissivity * stefan_boltzmann * (surface_k2 * surface_k2 - sky_k2 * sky_k2);
 }
 
-double SlabTemperatureModel::surface_flux_slope(double surface_c, const HourlyWeather& weather) const {
-  const double convection = convection_still_air + convection_per_wind * weather.wind_ms;
+double SlabTemperatureModel::surface_flux_slope(double surface_c, const SurfaceWeather& weather) const {
+  const double convection = pavement_.convection_still_air + pavement_.convection_per_wind * weather.wind_ms;
   const double surface_k = surface_c + kelvin_offset;
   return -convection - 4.0 * pavement_.emissivity * stefan_boltzmann * surface_k * surface_k * surface_k;
 }
 
-void SlabTemperatureModel::advance(const HourlyWeather& begin, const HourlyWeather& end) {
+void SlabTemperatureModel::advance(const SurfaceWeather& begin, const SurfaceWeather& end) {
   const size_t last = depth_.size() - 1;  // fixed-temperature node
   std::vector<double>& t = temperature_;
+  const double old_surface_c = t[0];
+  const double old_above_deep_c = t[last - 1];
   for (size_t i = 0; i < last; ++i) {
     double explicit_part = conductance_[i] * (t[i + 1] - t[i]);
     if (i > 0) explicit_part += conductance_[i - 1] * (t[i - 1] - t[i]);
@@ -153,6 +151,19 @@ void SlabTemperatureModel::advance(const HourlyWeather& begin, const HourlyWeath
   for (size_t i = last - 1; i-- > 0;) right_[i] -= elimination_factor_[i] * right_[i + 1];
   t[0] = right_[0] / (surface_diagonal - elimination_factor_[0] * lower_[1]);
   for (size_t i = 1; i < last; ++i) t[i] = (right_[i] - lower_[i] * t[i - 1]) * reduced_diagonal_inverse_[i];
+
+  // Heat through the boundaries over the step: the surface exchange at both
+  // ends of the step as it is (not linearised), and the conduction into the
+  // fixed node weighted as the scheme weights it.
+  energy_.surface_j += 0.5 * (surface_flux(old_surface_c, begin) + surface_flux(t[0], end)) * step_seconds_;
+  energy_.deep_j += conductance_[last - 1] *
+                    (theta * (t[last - 1] - t[last]) + (1.0 - theta) * (old_above_deep_c - t[last])) * step_seconds_;
+}
+
+double SlabTemperatureModel::stored_heat_j() const {
+  double heat = 0.0;
+  for (size_t i = 0; i + 1 < depth_.size(); ++i) heat += capacity_[i] * temperature_[i];
+  return heat;
 }
 
 std::array<double, profile_points> SlabTemperatureModel::slab_profile_c() const {
@@ -162,17 +173,16 @@ std::array<double, profile_points> SlabTemperatureModel::slab_profile_c() const 
   return profile;
 }
 
-std::vector<ProfileRecord> slab_temperature_series(const Climate& climate, const PavementThermal& pavement,
-                                                   uint32_t seed, int32_t first_day, int32_t day_count) {
-  const int32_t start_day = std::max(first_day - spin_up_days, 0);
-  const std::vector<DailyWeather> days = generate_daily_weather(climate, seed, first_day + day_count + 1);
+std::vector<ProfileRecord> slab_temperature_series(const PavementThermal& pavement, const HourlyForcing& weather,
+                                                   const ModelStart& start, int32_t first_day, int32_t day_count) {
+  const int32_t start_day = std::max(first_day - start.spin_up_days, 0);
   const double step_seconds = 3600.0 / steps_per_hour;
   SlabTemperatureModel model(pavement, step_seconds);
-  model.start_from_annual_wave(climate, days[static_cast<size_t>(start_day)].day_of_year);
+  model.start_from_annual_wave(start.annual_amplitude_c, start.warmest_day_of_year, date_of(start_day).day_of_year);
 
   std::vector<ProfileRecord> records;
   records.reserve(static_cast<size_t>(day_count) * 24);
-  HourlyWeather previous = weather_at(climate, days, 24.0 * start_day);
+  SurfaceWeather previous = weather(24 * start_day);
   const int32_t end_hour = 24 * (first_day + day_count);
   Date date = date_of(start_day);
   for (int32_t hour = 24 * start_day; hour < end_hour; ++hour) {
@@ -183,12 +193,12 @@ std::vector<ProfileRecord> slab_temperature_series(const Climate& climate, const
       for (size_t j = 0; j < profile_points; ++j) record.temperature_f[j] = static_cast<float>(to_fahrenheit(profile[j]));
       records.push_back(record);
     }
-    const HourlyWeather next = weather_at(climate, days, hour + 1.0);
+    const SurfaceWeather next = weather(hour + 1);
     for (int32_t s = 0; s < steps_per_hour; ++s) {
       const double w0 = static_cast<double>(s) / steps_per_hour;
       const double w1 = static_cast<double>(s + 1) / steps_per_hour;
       auto blend = [&](double w) {
-        HourlyWeather x;
+        SurfaceWeather x;
         x.air_c = previous.air_c + (next.air_c - previous.air_c) * w;
         x.solar_wm2 = previous.solar_wm2 + (next.solar_wm2 - previous.solar_wm2) * w;
         x.sky_k = previous.sky_k + (next.sky_k - previous.sky_k) * w;
@@ -202,4 +212,4 @@ std::vector<ProfileRecord> slab_temperature_series(const Climate& climate, const
   return records;
 }
 
-}  // namespace jpcp::example
+}  // namespace jpcp::climate

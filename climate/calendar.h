@@ -1,17 +1,18 @@
-// The calendar of the synthetic climate.
+// The calendar of the hourly temperature records.
 //
 // The cracking program reads its temperature records in year blocks of 366,
-// 365 and 365 days, repeating. The synthetic years follow the same pattern,
+// 365 and 365 days, repeating. The record years follow the same pattern,
 // so that every block holds exactly one calendar year: the years 2001, 2004,
 // 2007, ... have 366 days (February 29), the others 365. Days are counted
-// from 1 January 1999, the start of the generated weather.
+// from 1 January 1999, the start of the weather that warms the ground up
+// before the first record.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string_view>
 
-namespace jpcp::example {
+namespace jpcp::climate {
 
 inline constexpr int32_t calendar_epoch_year = 1999;
 // First year of the cracking program's temperature records; a 366-day year,
@@ -44,4 +45,4 @@ struct YearMonth {
 };
 YearMonth add_months(YearMonth start, int32_t offset);
 
-}  // namespace jpcp::example
+}  // namespace jpcp::climate

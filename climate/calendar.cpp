@@ -1,6 +1,6 @@
-#include "tools/jpcp_example/calendar.h"
+#include "climate/calendar.h"
 
-namespace jpcp::example {
+namespace jpcp::climate {
 
 namespace {
 
@@ -56,4 +56,4 @@ YearMonth add_months(YearMonth start, int32_t offset) {
   return YearMonth{total / 12, total % 12 + 1};
 }
 
-}  // namespace jpcp::example
+}  // namespace jpcp::climate
