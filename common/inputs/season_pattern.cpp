@@ -11,7 +11,6 @@ namespace jpcp::inputs {
 namespace {
 
 constexpr float days_per_month = 30.4167f;
-constexpr std::string_view season_file_label = "Season Pattern File";
 // Rows of the PCC modulus file before the year-end rows: ages 0 to 12 months.
 constexpr int32_t pcc_month_rows = 12;
 // An interface switch beyond this many months that reaches the end of the
@@ -134,6 +133,27 @@ bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file
     checks.above_zero("k-value" + month, "psi/in", calendar_order.k_value[m]);
     checks.above_zero("base modulus" + month, "psi", calendar_order.base_modulus[m]);
     checks.within("relative humidity" + month, "percent", calendar_order.relative_humidity[m], 0.0, 100.0);
+  }
+  return checks.ok();
+}
+
+bool typical_year_fits_results(const TypicalYear& calendar_order, const std::array<bool, 12>& written,
+                               const ResultColumnBound& k_value, const ResultColumnBound& base_modulus,
+                               std::string_view file_label, const ReportError& report_error,
+                               const std::string& detail) {
+  FieldChecks checks(file_label, report_error, detail);
+  const auto check = [&checks](const ResultColumnBound& bound, const std::string& field, std::string_view unit,
+                               double value) {
+    if (bound.limit > 0.0 && value >= bound.limit) {
+      checks.fail(field, unit, "be below " + shown_value(bound.limit) + " to fit " + std::string(bound.column),
+                  value);
+    }
+  };
+  for (size_t m = 0; m < 12 && checks.ok(); ++m) {
+    if (!written[m]) continue;
+    const std::string month = " of month " + std::to_string(m + 1);
+    check(k_value, "k-value" + month, "psi/in", calendar_order.k_value[m]);
+    check(base_modulus, "base modulus" + month, "psi", calendar_order.base_modulus[m]);
   }
   return checks.ok();
 }

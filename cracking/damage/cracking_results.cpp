@@ -11,6 +11,7 @@
 #include "common/inputs/season_pattern.h"
 #include "common/inputs/table.h"
 #include "common/platform/paths.h"
+#include "common/platform/result_guard.h"
 #include "common/splines/spline_values.h"
 #include "common/text/fixed_format.h"
 #include "cracking/results/result_files.h"
@@ -19,7 +20,6 @@ namespace jpcp::cracking {
 
 namespace {
 
-constexpr std::string_view cracking_file_suffix = "_Cracking.csv";
 // The header is one line written in three pieces; the last piece is a
 // free-form item and therefore starts with its blank.
 constexpr std::string_view header_first = "Year,Age(mo),Month,MR(psi),Epcc(Mpsi),";
@@ -333,6 +333,9 @@ bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t a
     run.report_error(std::string(refusing_to_share) + name);
     return true;
   }
+  // One heading line; rows by analysis month (Age(mo)) and month name.
+  platform::note_result_layout(platform::join(run.results_folder, name),
+                               platform::ResultLayout{1, 1, false, 2, 2, "month", 3});
   out << header_first << header_second << text::FreeFormLine().text(header_free_form).str() << '\n';
   return write_cracking_rows(run, out, section, years, initial, coefficients, offset);
 }
