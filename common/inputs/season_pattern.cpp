@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/inputs/general_input.h"
+#include "common/inputs/messages.h"
 #include "common/inputs/value_checks.h"
 #include "common/platform/run_reporting.h"
 

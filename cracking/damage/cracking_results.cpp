@@ -1,6 +1,6 @@
 #include "cracking/damage/cracking_results.h"
 
-#include "common/inputs/general_fields.h"
+#include "cracking/inputs/general_fields.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "cracking/frame/run_frame.h"
 
-#include "common/inputs/general_fields.h"
+#include "cracking/inputs/general_fields.h"
 
 #include "cracking/analysis.h"
 
@@ -10,18 +10,17 @@
 #include <vector>
 
 #include "common/cli/command_line.h"
-#include "common/inputs/general_input.h"
 #include "common/inputs/input_set.h"
 #include "common/inputs/nn_info.h"
 #include "common/inputs/response_switch.h"
 #include "common/inputs/season_pattern.h"
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
-#include "common/platform/paths.h"
 #include "common/nn/model_cache.h"
+#include "common/platform/paths.h"
 #include "common/platform/result_guard.h"
-#include "common/platform/run_scope.h"
 #include "common/platform/run_reporting.h"
+#include "common/platform/run_scope.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
 #include "cracking/damage/cracking_results.h"
@@ -29,6 +28,8 @@
 #include "cracking/frame/run_context.h"
 #include "cracking/frame/section.h"
 #include "cracking/frame/section_quantities.h"
+#include "cracking/inputs/general_input.h"
+#include "cracking/inputs/input_files.h"
 #include "cracking/results/gradient_file.h"
 #include "cracking/results/result_files.h"
 #include "cracking/temperature/monthly_setup.h"

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/inputs/general_input.h"
 #include "common/inputs/input_set.h"
 #include "common/inputs/nn_info.h"
 #include "common/inputs/season_pattern.h"
@@ -14,6 +13,7 @@
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
 #include "cracking/damage/damage_tables.h"
+#include "cracking/inputs/general_input.h"
 
 namespace jpcp::cracking {
 

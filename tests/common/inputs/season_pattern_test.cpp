@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "common/inputs/general_input.h"
+#include "common/inputs/messages.h"
 #include "tests/common/inputs/input_test_support.h"
 
 namespace jpcp::inputs {

@@ -1,6 +1,6 @@
-#include "common/inputs/general_input.h"
+#include "cracking/inputs/general_input.h"
 
-#include "common/inputs/general_fields.h"
+#include "cracking/inputs/general_fields.h"
 
 #include <algorithm>
 #include <limits>
