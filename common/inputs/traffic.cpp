@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "common/inputs/season_pattern.h"
+#include "common/inputs/typical_year.h"
 #include "common/inputs/value_checks.h"
 #include "common/platform/paths.h"
 #include "common/platform/run_reporting.h"

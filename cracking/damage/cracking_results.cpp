@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "common/inputs/season_pattern.h"
 #include "common/inputs/table.h"
 #include "common/platform/paths.h"
 #include "common/platform/result_guard.h"
 #include "common/splines/spline_values.h"
 #include "common/text/fixed_format.h"
+#include "cracking/inputs/season_pattern.h"
 #include "cracking/results/result_files.h"
 
 namespace jpcp::cracking {

@@ -7,10 +7,10 @@
 #include <span>
 #include <string>
 
-#include "common/inputs/season_pattern.h"
 #include "common/inputs/value_checks.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/free_form_reader.h"
+#include "cracking/inputs/season_pattern.h"
 
 namespace jpcp::inputs {
 

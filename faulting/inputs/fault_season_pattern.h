@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/inputs/reporting.h"
-#include "common/inputs/season_pattern.h"
+#include "common/inputs/typical_year.h"
 
 namespace jpcp::faulting {
 

@@ -1,6 +1,7 @@
-// Season pattern and PCC modulus files: the typical-year foundation and
-// humidity values in analysis order, and the concrete properties, bond
-// indicator and age factor of every analysis month.
+// The typical year that both programs' season pattern files begin with: the
+// k-values, base moduli and relative humidities of the twelve calendar
+// months, their reading and range checks, the checks of a PCC property
+// table's rows, and the messages that name the season pattern file.
 #pragma once
 
 #include <array>
@@ -8,38 +9,16 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/inputs/reporting.h"
 #include "common/text/free_form_reader.h"
 
 namespace jpcp::inputs {
 
-// Monthly tables are sized for this many analysis months (125 years).
-inline constexpr int32_t max_analysis_months = 1500;
-inline constexpr int32_t max_design_life_years = max_analysis_months / 12;
-
 struct TypicalYear {
   std::array<float, 12> k_value{};            // psi/in
   std::array<float, 12> base_modulus{};       // psi
   std::array<float, 12> relative_humidity{};  // percent
-};
-
-struct SeasonPattern {
-  TypicalYear year;  // in analysis order: position 0 is the starting month
-  int32_t years = 0;
-  int32_t months = 0;  // 12 * years
-  // Per analysis month (index j - 1):
-  std::vector<float> mr;              // modulus of rupture, psi
-  std::vector<float> e;               // concrete modulus, psi
-  std::vector<float> bond;            // 1 bonded, 0 unbonded
-  std::vector<float> field8;          // General input field 8, repeated
-  std::vector<int32_t> month_number;  // 1, 2, ... months
-  std::vector<float> age_factor;      // t / (t + c)
-  std::array<float, 3> final_properties{};  // integer (as a real), MR and E of the last row
-  float e_month12 = 0.0f;                   // E of analysis month 12
-  std::vector<int32_t> period_start;        // cumulative analysis month at the start of each year
-  std::vector<float> period_length;         // years
 };
 
 // The season pattern file as the messages name it.
@@ -60,6 +39,7 @@ text::ReadStatus read_typical_year_values(text::FreeFormReader& reader, TypicalY
 // above 0, humidities 0 to 100 percent. False (reported) on the first failure.
 bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file_label, const ReportError& report_error,
                         const std::string& detail);
+
 // A bound that a typical-year value must stay below to fit the fixed-width
 // result column that shows it unchanged; a limit of 0 sets no bound.
 struct ResultColumnBound {
@@ -80,17 +60,5 @@ bool typical_year_fits_results(const TypicalYear& calendar_order, const std::arr
 // property table.
 bool pcc_rows_valid(std::span<const float> mr, std::span<const float> e, std::string_view file_label,
                     const ReportError& report_error, const std::string& detail);
-
-struct SeasonInputs {
-  int32_t years = 0;              // Y, rounded design life (1..125)
-  int32_t start_month = 1;        // field 2
-  int32_t age_offset = 1;         // field 3
-  int32_t interface_switch = 0;   // field 4
-  float field8 = 0.0f;            // field 8
-  int32_t age_time_constant = 0;  // field 15
-};
-
-bool read_season_pattern(std::string_view season_path, std::string_view pcc_path, const SeasonInputs& inputs,
-                         const ReportError& report_error, SeasonPattern& pattern);
 
 }  // namespace jpcp::inputs

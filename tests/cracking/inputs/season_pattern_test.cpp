@@ -1,4 +1,4 @@
-#include "common/inputs/season_pattern.h"
+#include "cracking/inputs/season_pattern.h"
 
 #include <gtest/gtest.h>
 
