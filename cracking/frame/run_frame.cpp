@@ -32,6 +32,7 @@
 #include "cracking/inputs/season_pattern.h"
 #include "cracking/results/gradient_file.h"
 #include "cracking/results/result_files.h"
+#include "cracking/results/traffic_summaries.h"
 #include "cracking/temperature/monthly_setup.h"
 
 namespace jpcp::cracking {
@@ -96,8 +97,8 @@ bool read_traffic(RunContext& run, CrackingSection& section) {
   policy.path_in_messages = true;
   const inputs::ReportError report = run.reporter();
   if (!inputs::read_axle_files(axle_paths, policy, report, section.traffic)) return false;
-  if (!inputs::traffic_summaries_fit(section.traffic, report)) return false;
-  inputs::write_traffic_summaries(section.traffic, run.results_folder);
+  if (!traffic_summaries_fit(section.traffic, report)) return false;
+  write_traffic_summaries(section.traffic, run.results_folder);
   // The damage routines walk the classes of one month at a time.
   for (size_t type = 0; type < inputs::axle_type_count; ++type) {
     section.axles_by_class[type] = section.traffic.monthly[type].transposed();
