@@ -335,7 +335,7 @@ bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t a
   }
   // One heading line; rows by analysis month (Age(mo)) and month name.
   platform::note_result_layout(platform::join(run.results_folder, name),
-                               platform::ResultLayout{1, 1, false, 2, 2, "month", 3});
+                               platform::ResultLayout{.when_field = 2, .when_label = "month", .name_field = 3});
   out << header_first << header_second << text::FreeFormLine().text(header_free_form).str() << '\n';
   return write_cracking_rows(run, out, section, years, initial, coefficients, offset);
 }

@@ -133,8 +133,8 @@ bool season_fits_results(RunContext& run, const CrackingSection& section, const 
   }
   std::array<bool, 12> written{};
   written.fill(true);
-  const std::string column = "the Ebase(ksi) column of " + std::string(platform::trimmed(section.input_set.section_name)) +
-                             std::string(cracking_file_suffix);
+  const std::string file = std::string(platform::trimmed(section.input_set.section_name)) + std::string(cracking_file_suffix);
+  const std::string column = "the Ebase(ksi) column of " + file;
   return inputs::typical_year_fits_results(calendar_order, written, {}, {1.0e7, column}, inputs::season_file_label,
                                            run.reporter(), platform::input_file_detail(path));
 }
@@ -236,7 +236,7 @@ bool start_run(RunContext& run, const Request& request, text::FreeFormReader& fi
       // Flushed at once: a stop of the run must not lose what was written.
       run.summary_file << text::FreeFormLine().text(summary_header).str() << std::endl;
       // One heading line; rows by observation age (years).
-      platform::note_result_layout(run.summary_path, platform::ResultLayout{1, 1, false, 2, 2, "age", 0});
+      platform::note_result_layout(run.summary_path, platform::ResultLayout{.when_field = 2, .when_label = "age"});
     }
     run.bgcal = read_bgcal(platform::join(run.source_folder, bgcal_file_name));
   }

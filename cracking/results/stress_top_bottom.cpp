@@ -82,7 +82,7 @@ void write_stress_top_bottom(RunContext& run, const CrackingSection& section, co
   // One heading line; rows by analysis month (Age(mo)).
   for (std::string_view name : {bottom_file_name, top_file_name}) {
     platform::note_result_layout(platform::join(run.results_folder, name),
-                                 platform::ResultLayout{1, 1, false, 2, 2, "month", 0});
+                                 platform::ResultLayout{.when_field = 2, .when_label = "month"});
   }
   // Other switches only leave the two files empty.
   if (run.response_switch != si_switch && run.response_switch != us_switch) return;

@@ -86,9 +86,13 @@ bool start_run(RunContext& run, text::FreeFormReader& file_list) {
   // the last two line up with the columns; rows by analysis month and its
   // name. JPCP_faulting2.csv: four heading lines that continue one another.
   platform::note_result_layout(platform::join(run.results_folder, detail_file_name),
-                               platform::ResultLayout{3, 4, false, 5, 1, "month", 2});
+                               platform::ResultLayout{.heading_first = 3,
+                                                      .heading_last = 4, .first_row = 5, .when_field = 1,
+                                                      .when_label = "month", .name_field = 2});
   platform::note_result_layout(platform::join(run.results_folder, summary_file_name),
-                               platform::ResultLayout{1, 4, true, 5, 1, "month", 3});
+                               platform::ResultLayout{.heading_last = 4,
+                                                      .run_on = true, .first_row = 5, .when_field = 1,
+                                                      .when_label = "month", .name_field = 3});
   write_version_file(run);
   return true;
 }
@@ -175,7 +179,7 @@ bool analyse_section(RunContext& run, FaultingSection& section) {
     platform::create_output(run.deflection_file, platform::join(run.results_folder, deflection_file_name));
     // One heading line; rows by analysis month (Age(mo)).
     platform::note_result_layout(platform::join(run.results_folder, deflection_file_name),
-                                 platform::ResultLayout{1, 1, false, 2, 2, "month", 0});
+                                 platform::ResultLayout{.when_field = 2, .when_label = "month"});
     streams.deflection = &run.deflection_file;
   }
   const inputs::ReportError report = run.reporter();

@@ -56,7 +56,9 @@ TEST(ResultGuard, NamesTheColumnHeadingAndTheMonthOfTheRow) {
   const std::string detail =
       " 0.08, 0.17, 1.6, 3.4E-03\nPavement,,,\nage,month,Epcc,k-value,\nmo, ,psi,psi/in,\n"
       "    1   ,June        ,    0.3E+07, 150.0000,\n    2   ,July        ,    0.3E+07,********,\n";
-  const auto k = find_unfit_field(detail, ResultLayout{3, 4, false, 5, 1, "month", 2});
+  const auto k = find_unfit_field(detail, ResultLayout{.heading_first = 3,
+                                                       .heading_last = 4, .first_row = 5, .when_field = 1,
+                                                       .when_label = "month", .name_field = 2});
   ASSERT_TRUE(k);
   EXPECT_EQ(unfit_field_message("/r/JPCP_faulting.csv", *k),
             "Data error: result not finite or too wide for its field -- k-value psi/in at month 2 (July) in "
@@ -64,7 +66,9 @@ TEST(ResultGuard, NamesTheColumnHeadingAndTheMonthOfTheRow) {
   // Headings that run on over two lines, each but the last ending in a comma.
   const std::string summary = "Age(mo),Month,\nk(psi/in),R.H.(%)\n    1,June      , 150., 71.0\n"
                               "    2,July      , NaN, 71.0\n";
-  const auto nan = find_unfit_field(summary, ResultLayout{1, 2, true, 3, 1, "month", 2});
+  const auto nan = find_unfit_field(summary, ResultLayout{.heading_last = 2,
+                                                          .run_on = true, .first_row = 3, .when_field = 1,
+                                                          .when_label = "month", .name_field = 2});
   ASSERT_TRUE(nan);
   EXPECT_EQ(nan->header, "k(psi/in)");
   EXPECT_EQ(nan->when, "month 2 (July)");
