@@ -20,9 +20,9 @@
 
 #include "common/nn/model_cache.h"
 #include "common/platform/run_scope.h"
-#include "common/nn/nn_eval_22.h"
-#include "common/nn/nn_eval_32.h"
-#include "common/nn/nn_eval_33.h"
+#include "cracking/nn/nn_eval_22.h"
+#include "cracking/nn/nn_eval_32.h"
+#include "cracking/nn/nn_eval_33.h"
 
 namespace {
 

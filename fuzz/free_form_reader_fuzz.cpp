@@ -5,6 +5,7 @@
 
 #include "common/inputs/input_set.h"
 #include "common/text/free_form_reader.h"
+#include "cracking/inputs/input_files.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

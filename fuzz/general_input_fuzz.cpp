@@ -1,5 +1,5 @@
 // The General input file, in calibration mode for inputs of odd length.
-#include "common/inputs/general_input.h"
+#include "cracking/inputs/general_input.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

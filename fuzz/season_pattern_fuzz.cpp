@@ -1,6 +1,6 @@
 // The season pattern file and the PCC modulus file of the cracking program
 // (the two files separated by a line "@@").
-#include "common/inputs/season_pattern.h"
+#include "cracking/inputs/season_pattern.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

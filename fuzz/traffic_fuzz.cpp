@@ -3,6 +3,7 @@
 #include <array>
 
 #include "common/inputs/traffic.h"
+#include "cracking/results/traffic_summaries.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::array<std::string, inputs::axle_type_count> paths = {path, path, path, path};
   inputs::AxleTraffic traffic;
   if (inputs::read_axle_files(paths, policy, fuzz::silent(), traffic)) {
-    (void)inputs::traffic_summaries_fit(traffic, fuzz::silent());
+    (void)cracking::traffic_summaries_fit(traffic, fuzz::silent());
     (void)traffic.monthly[inputs::single_axle].transposed();
   }
   std::array<float, 24> percentages{};

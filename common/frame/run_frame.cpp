@@ -45,9 +45,13 @@ bool RunFrame::open_error_file() {
   if (in_memory_) return true;
   const std::string error_path = platform::join(results_folder_, error_file_name_);
   if (!platform::create_output(error_file_, error_path)) {
-    // Nowhere to report to: say so on the console and count it as an error.
+    // Nowhere to report to: say so on the console, and on the console
+    // details with the reason, and count it as an error.
+    const std::string message = std::string(error_file_message) + error_path;
+    const std::string detail = platform::output_file_detail(results_folder_, error_path);
     out() << text::FreeFormLine().text(error_file_message).text(error_path).str() << '\n';
-    diagnostics_.push_back(Diagnostic{std::string(error_file_message) + error_path, {}});
+    platform::console_error(message, detail);
+    diagnostics_.push_back(Diagnostic{message, detail});
     ++error_count_;
     return false;
   }

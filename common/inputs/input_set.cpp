@@ -1,6 +1,5 @@
 #include "common/inputs/input_set.h"
 
-#include <array>
 
 #include "common/platform/paths.h"
 #include "common/platform/section_names.h"
@@ -13,25 +12,9 @@ namespace {
 // compared exactly) has no file lines and runs on the default names.
 constexpr std::string_view null_section_prefix = "NULL";
 
-constexpr std::string_view cracking_null_section_name = "JPCP";
-
-// In the order of the file lines of a cracking block (CrackingFile). The
-// final full stop of the PCC modulus name is part of the name: on Windows it
-// is dropped by the file system, elsewhere the platform lookup ignores it.
-constexpr std::array<std::string_view, cracking_file_count> cracking_default_names = {
-    "GeneralInput.txt",     "SeasonPattern.txt",    "PCCModulus.txt.",
-    "SingleAxleOutput.csv", "TandemAxleOutput.csv", "TridemAxleOutput.csv",
-    "QuadAxleOutput.csv",   "_HourlyTrafficPerc.txt", "ThermalPCC.dat",
-};
-
 bool is_null_section(std::string_view name) { return name.substr(0, null_section_prefix.size()) == null_section_prefix; }
 
 }  // namespace
-
-const InputSetLayout& cracking_input_set_layout() {
-  static const InputSetLayout layout{cracking_default_names, cracking_null_section_name};
-  return layout;
-}
 
 bool read_input_set(text::FreeFormReader& file_list, std::string_view source_folder, const InputSetLayout& layout,
                     InputSet& input_set) {

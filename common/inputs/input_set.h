@@ -23,23 +23,6 @@ struct InputSetLayout {
   std::string_view null_section_name;               // name given to a NULL section ("" keeps the name read)
 };
 
-// Index of each file of the cracking program's input set.
-enum CrackingFile : size_t {
-  general_input_file,
-  season_pattern_file,
-  pcc_modulus_file,
-  single_axle_file,
-  tandem_axle_file,
-  tridem_axle_file,
-  quad_axle_file,
-  hourly_traffic_file,
-  temperature_data_file,
-  cracking_file_count
-};
-
-// The cracking program's layout: nine file lines, NULL sections named "JPCP".
-const InputSetLayout& cracking_input_set_layout();
-
 // Reads the next section block. A section name whose first four characters
 // are NULL takes the layout's default names and no file lines are read.
 // False at the end of the list, on a truncated block or an unreadable line:

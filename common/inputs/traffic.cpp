@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "common/inputs/season_pattern.h"
+#include "common/inputs/typical_year.h"
 #include "common/inputs/value_checks.h"
 #include "common/platform/paths.h"
 #include "common/platform/run_reporting.h"
@@ -23,24 +23,11 @@ constexpr std::string_view axle_data_prefix = "Data error: ";
 constexpr int axle_message_path_width = 300;
 
 constexpr std::string_view hourly_traffic_label = "hourly traffic distribution file";
-constexpr std::string_view esals_file_name = "ESALs.txt";
-constexpr std::string_view esals_text_before = "Design traffic =";
-constexpr std::string_view esals_text_after = " million ESALs";
-constexpr std::string_view traffic_totals_file_name = "Traff.csv";
-constexpr std::string_view traffic_totals_header = "Single,Tandem,Tridem";
-constexpr std::string_view csv_separator = ",";
-
-// Axles per day summed over the months of the design life become ESALs of
-// an average month, reported in millions.
-constexpr float esal_days_per_month = 30.4167f;
-constexpr float esals_per_million = 1000000.0f;
 
 // Load classes per line in the files of the cracking program, and the classes
 // the faulting program takes from the start of each line.
 constexpr std::array<int32_t, axle_type_count> cracking_file_classes = {39, 39, 31, 31};
 constexpr std::array<int32_t, axle_type_count> faulting_file_classes = {38, 38, 31, 31};
-// Rows of Traff.csv: the classes of the single and tandem files.
-constexpr int32_t traffic_totals_rows = 39;
 
 constexpr std::array<float, 39> single_factors = {
     0.00015f, 0.00155f, 0.004f,  0.008f,  0.0155f, 0.0265f, 0.04425f, 0.06875f, 0.1045f, 0.1515f,
@@ -192,22 +179,6 @@ bool read_axle_files(const std::array<std::string, axle_type_count>& paths, cons
   return true;
 }
 
-float design_traffic_millions(const AxleTraffic& traffic) {
-  return traffic.esal_sum * esal_days_per_month / esals_per_million;
-}
-
-bool traffic_summaries_fit(const AxleTraffic& traffic, const ReportError& report_error) {
-  const float design_traffic = design_traffic_millions(traffic);
-  // F6.2: up to 999.99 million ESALs.
-  if (std::isfinite(design_traffic) && design_traffic < 999.995f) return true;
-  report_error(
-      "Data error: axle load spectra files -- design traffic does not fit ESALs.txt (at most 999.99 "
-      "million ESALs): " +
-          shown_value(design_traffic),
-      {});
-  return false;
-}
-
 bool hourly_percentages_valid(const std::array<float, 24>& percentages, std::string_view path,
                               const ReportError& report_error) {
   FieldChecks checks(hourly_traffic_label, report_error, platform::input_file_detail(path));
@@ -219,31 +190,6 @@ bool hourly_percentages_valid(const std::array<float, 24>& percentages, std::str
   }
   checks.above_zero("sum of the 24 hours", "percent of daily traffic", sum);
   return checks.ok();
-}
-
-void write_traffic_summaries(const AxleTraffic& traffic, std::string_view results_folder) {
-  platform::OutputFile esals;
-  if (platform::create_output(esals, platform::join(results_folder, esals_file_name))) {
-    const float design_traffic = design_traffic_millions(traffic);
-    esals << esals_text_before << text::format_F(design_traffic, 6, 2) << esals_text_after << '\n';
-  }
-
-  platform::OutputFile totals;
-  if (!platform::create_output(totals, platform::join(results_folder, traffic_totals_file_name))) return;
-  totals << text::FreeFormLine().text(traffic_totals_header).str() << '\n';
-  for (int32_t k = 1; k <= traffic_totals_rows; ++k) {
-    const auto c = static_cast<size_t>(k - 1);
-    // The tridem files have 31 classes; the rows beyond show 0.
-    const float tridem_total = k <= cracking_file_classes[tridem_axle] ? traffic.class_totals[tridem_axle][c] : 0.0f;
-    text::FreeFormLine line;
-    line.real(traffic.class_totals[single_axle][c]).text(csv_separator);
-    line.real(traffic.class_totals[tandem_axle][c]).text(csv_separator);
-    line.real(tridem_total).text(csv_separator);
-    line.real(load_equivalency_factor(single_axle, k)).text(csv_separator);
-    line.real(load_equivalency_factor(tandem_axle, k)).text(csv_separator);
-    line.real(load_equivalency_factor(tridem_axle, k));
-    totals << line.str() << '\n';
-  }
 }
 
 bool read_hourly_percentages(std::string_view path, std::array<float, 24>& percentages) {

@@ -1,5 +1,5 @@
 // Axle load spectra files: axles per analysis month and load class for the
-// four axle types, and (cracking program) the design traffic summaries.
+// four axle types, their totals per class and the sum of their ESALs.
 #pragma once
 
 #include <array>
@@ -39,15 +39,6 @@ float load_equivalency_factor(AxleType type, int32_t file_class);
 // Reads the four files (paths in the order single, tandem, tridem, quad).
 bool read_axle_files(const std::array<std::string, axle_type_count>& paths, const AxleReadPolicy& policy,
                      const ReportError& report_error, AxleTraffic& traffic);
-
-// Design traffic in million ESALs, as ESALs.txt gives it.
-float design_traffic_millions(const AxleTraffic& traffic);
-// False (reported) when the design traffic does not fit its field of
-// ESALs.txt; checked before the summaries are written.
-bool traffic_summaries_fit(const AxleTraffic& traffic, const ReportError& report_error);
-
-// ESALs.txt and Traff.csv in the results folder (cracking program).
-void write_traffic_summaries(const AxleTraffic& traffic, std::string_view results_folder);
 
 // The hourly traffic file: 24 percentages of daily traffic. False when they
 // cannot be read (the caller reports, with hourly_traffic_read_message).

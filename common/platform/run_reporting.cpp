@@ -60,4 +60,28 @@ std::string input_file_detail(std::string_view path) {
   return shown + ": not found";
 }
 
+std::string output_file_detail(std::string_view folder, std::string_view path) {
+  namespace fs = std::filesystem;
+  const auto shown = [](const std::string& native) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(native, error);
+    return error ? native : absolute.lexically_normal().string();
+  };
+  // An empty folder text is the working folder. Without its last separator:
+  // "file/" is not found, "file" is not a folder.
+  fs::path folder_path(trimmed(folder).empty() ? std::string(".") : native_path(trimmed(folder)));
+  if (!folder_path.has_filename() && folder_path.has_relative_path()) folder_path = folder_path.parent_path();
+  const std::string folder_native = folder_path.string();
+  const std::string file_native = native_path(trimmed(path));
+  std::error_code error;
+  const fs::file_status folder_status = fs::status(folder_native, error);
+  if (!fs::exists(folder_status)) return shown(folder_native) + ": not found";
+  if (!fs::is_directory(folder_status)) return shown(folder_native) + ": not a folder";
+  const fs::file_status file_status = fs::status(file_native, error);
+  if (fs::is_directory(file_status)) return shown(file_native) + ": is a directory";
+  if (fs::exists(file_status)) return shown(file_native) + ": permission denied";
+  // The file is new: the folder refuses it.
+  return shown(folder_native) + ": permission denied";
+}
+
 }  // namespace jpcp::platform

@@ -33,4 +33,10 @@ std::string one_line(std::string_view block);
 // "<path>" alone when nothing is wrong with the file itself.
 std::string input_file_detail(std::string_view path);
 
+// Why a file cannot be created in a folder, for the console detail:
+// "<folder>: not found", "<folder>: not a folder", "<folder>: permission
+// denied", "<path>: is a directory", "<path>: permission denied"; "<path>"
+// alone when none of these holds.
+std::string output_file_detail(std::string_view folder, std::string_view path);
+
 }  // namespace jpcp::platform

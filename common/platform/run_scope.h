@@ -13,9 +13,12 @@
 
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/platform/result_layout.h"
 
 namespace jpcp::nn {
 class ModelCache;
@@ -34,6 +37,7 @@ struct RunScope {
   std::ostream* err = nullptr;          // console details; nullptr: standard error
   StopReporter stop_reporter;           // taken (and cleared) by the first stop
   std::vector<std::string> written_files;  // noted since the last result check
+  std::map<std::string, ResultLayout> result_layouts;  // by file path, for the whole run
   OutputStore* outputs = nullptr;       // result files kept in memory; nullptr: on disk
   nn::ModelCache* models = nullptr;     // nullptr: every model file is parsed afresh
 };

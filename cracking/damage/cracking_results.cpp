@@ -1,6 +1,6 @@
 #include "cracking/damage/cracking_results.h"
 
-#include "common/inputs/general_fields.h"
+#include "cracking/inputs/general_fields.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "common/inputs/season_pattern.h"
 #include "common/inputs/table.h"
 #include "common/platform/paths.h"
+#include "common/platform/result_guard.h"
 #include "common/splines/spline_values.h"
 #include "common/text/fixed_format.h"
+#include "cracking/inputs/season_pattern.h"
 #include "cracking/results/result_files.h"
 
 namespace jpcp::cracking {
 
 namespace {
 
-constexpr std::string_view cracking_file_suffix = "_Cracking.csv";
 // The header is one line written in three pieces; the last piece is a
 // free-form item and therefore starts with its blank.
 constexpr std::string_view header_first = "Year,Age(mo),Month,MR(psi),Epcc(Mpsi),";
@@ -333,6 +333,9 @@ bool write_cracking_results(RunContext& run, CrackingSection& section, int32_t a
     run.report_error(std::string(refusing_to_share) + name);
     return true;
   }
+  // One heading line; rows by analysis month (Age(mo)) and month name.
+  platform::note_result_layout(platform::join(run.results_folder, name),
+                               platform::ResultLayout{.when_field = 2, .when_label = "month", .name_field = 3});
   out << header_first << header_second << text::FreeFormLine().text(header_free_form).str() << '\n';
   return write_cracking_rows(run, out, section, years, initial, coefficients, offset);
 }

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <span>
 
-#include "common/inputs/general_input.h"
+#include "cracking/inputs/general_input.h"
 
 namespace jpcp::cracking {
 

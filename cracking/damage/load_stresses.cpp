@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/nn/nn_eval_22.h"
-#include "common/nn/nn_eval_32.h"
+#include "cracking/nn/nn_eval_22.h"
+#include "cracking/nn/nn_eval_32.h"
 #include "cracking/stress/stress_tables.h"
 
 namespace jpcp::cracking {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/inputs/nn_info.h"
-#include "common/nn/nn_eval_33.h"
 #include "cracking/damage/damage_tables.h"
+#include "cracking/nn/nn_eval_33.h"
 
 namespace jpcp::cracking {
 

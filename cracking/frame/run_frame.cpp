@@ -1,6 +1,6 @@
 #include "cracking/frame/run_frame.h"
 
-#include "common/inputs/general_fields.h"
+#include "cracking/inputs/general_fields.h"
 
 #include "cracking/analysis.h"
 
@@ -10,18 +10,16 @@
 #include <vector>
 
 #include "common/cli/command_line.h"
-#include "common/inputs/general_input.h"
 #include "common/inputs/input_set.h"
 #include "common/inputs/nn_info.h"
 #include "common/inputs/response_switch.h"
-#include "common/inputs/season_pattern.h"
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
-#include "common/platform/paths.h"
 #include "common/nn/model_cache.h"
+#include "common/platform/paths.h"
 #include "common/platform/result_guard.h"
-#include "common/platform/run_scope.h"
 #include "common/platform/run_reporting.h"
+#include "common/platform/run_scope.h"
 #include "common/text/fixed_format.h"
 #include "common/text/free_form_reader.h"
 #include "cracking/damage/cracking_results.h"
@@ -29,7 +27,12 @@
 #include "cracking/frame/run_context.h"
 #include "cracking/frame/section.h"
 #include "cracking/frame/section_quantities.h"
+#include "cracking/inputs/general_input.h"
+#include "cracking/inputs/input_files.h"
+#include "cracking/inputs/season_pattern.h"
 #include "cracking/results/gradient_file.h"
+#include "cracking/results/result_files.h"
+#include "cracking/results/traffic_summaries.h"
 #include "cracking/temperature/monthly_setup.h"
 
 namespace jpcp::cracking {
@@ -94,8 +97,8 @@ bool read_traffic(RunContext& run, CrackingSection& section) {
   policy.path_in_messages = true;
   const inputs::ReportError report = run.reporter();
   if (!inputs::read_axle_files(axle_paths, policy, report, section.traffic)) return false;
-  if (!inputs::traffic_summaries_fit(section.traffic, report)) return false;
-  inputs::write_traffic_summaries(section.traffic, run.results_folder);
+  if (!traffic_summaries_fit(section.traffic, report)) return false;
+  write_traffic_summaries(section.traffic, run.results_folder);
   // The damage routines walk the classes of one month at a time.
   for (size_t type = 0; type < inputs::axle_type_count; ++type) {
     section.axles_by_class[type] = section.traffic.monthly[type].transposed();
@@ -113,6 +116,27 @@ bool read_hourly_traffic(RunContext& run, CrackingSection& section) {
   if (!inputs::hourly_percentages_valid(percentages, path, run.reporter())) return false;
   section.hourly_traffic_weight = hourly_traffic_weights(percentages);
   return true;
+}
+
+// The base modulus goes unchanged into the Ebase(ksi) column (F7.2) of
+// NAME_Cracking.csv, which holds less than 10 000 000 psi; every month of the
+// typical year has rows. Checked only when that file is written. (The k
+// column shows the k-value the analysis used, which may be lowered, so a
+// k-value is not refused here.)
+bool season_fits_results(RunContext& run, const CrackingSection& section, const std::string& path) {
+  if (!run.detail_switch) return true;
+  inputs::TypicalYear calendar_order;
+  for (int32_t p = 1; p <= 12; ++p) {
+    const auto m = static_cast<size_t>(inputs::calendar_month(section.general.start_month, p) - 1);
+    calendar_order.k_value[m] = section.season.year.k_value[static_cast<size_t>(p - 1)];
+    calendar_order.base_modulus[m] = section.season.year.base_modulus[static_cast<size_t>(p - 1)];
+  }
+  std::array<bool, 12> written{};
+  written.fill(true);
+  const std::string file = std::string(platform::trimmed(section.input_set.section_name)) + std::string(cracking_file_suffix);
+  const std::string column = "the Ebase(ksi) column of " + file;
+  return inputs::typical_year_fits_results(calendar_order, written, {}, {1.0e7, column}, inputs::season_file_label,
+                                           run.reporter(), platform::input_file_detail(path));
 }
 
 // The section's input files, in the order they are read. False when a
@@ -133,7 +157,8 @@ bool read_section_inputs(RunContext& run, CrackingSection& section) {
   season_inputs.field8 = section.general.field[inputs::general::shoulder_lte];
   season_inputs.age_time_constant = section.general.age_time_constant;
   if (!inputs::read_season_pattern(files[inputs::season_pattern_file], files[inputs::pcc_modulus_file],
-                                   season_inputs, report, section.season)) {
+                                   season_inputs, report, section.season) ||
+      !season_fits_results(run, section, files[inputs::season_pattern_file])) {
     return false;
   }
   // A negative calibration gradient replaces the section's own.
@@ -210,6 +235,8 @@ bool start_run(RunContext& run, const Request& request, text::FreeFormReader& fi
     if (platform::create_output(run.summary_file, run.summary_path)) {
       // Flushed at once: a stop of the run must not lose what was written.
       run.summary_file << text::FreeFormLine().text(summary_header).str() << std::endl;
+      // One heading line; rows by observation age (years).
+      platform::note_result_layout(run.summary_path, platform::ResultLayout{.when_field = 2, .when_label = "age"});
     }
     run.bgcal = read_bgcal(platform::join(run.source_folder, bgcal_file_name));
   }

@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/inputs/general_input.h"
 #include "common/inputs/input_set.h"
 #include "common/inputs/nn_info.h"
-#include "common/inputs/season_pattern.h"
 #include "common/inputs/table.h"
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
 #include "cracking/damage/damage_tables.h"
+#include "cracking/inputs/general_input.h"
+#include "cracking/inputs/season_pattern.h"
 
 namespace jpcp::cracking {
 

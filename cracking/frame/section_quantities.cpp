@@ -1,6 +1,6 @@
 #include "cracking/frame/section_quantities.h"
 
-#include "common/inputs/general_fields.h"
+#include "cracking/inputs/general_fields.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <span>
 
-#include "common/inputs/general_input.h"
 #include "cracking/frame/section.h"
+#include "cracking/inputs/general_input.h"
 
 namespace jpcp::cracking {
 

@@ -3,9 +3,9 @@
 #include <fstream>
 #include <string>
 
-#include "common/inputs/season_pattern.h"
 #include "common/platform/paths.h"
 #include "common/text/fixed_format.h"
+#include "cracking/inputs/season_pattern.h"
 #include "cracking/results/result_files.h"
 
 namespace jpcp::cracking {

@@ -12,6 +12,9 @@ namespace jpcp::cracking {
 // name; a spreadsheet program that holds the file open is the usual cause.
 inline constexpr std::string_view refusing_to_share = "Excel is refusing to share: ";
 
+// NAME_Cracking.csv: the section name and this.
+inline constexpr std::string_view cracking_file_suffix = "_Cracking.csv";
+
 // Tridem NN loads of the stress tables: the tandem-type loads for three
 // axles carrying half a tandem load each, lb.
 inline constexpr std::array<float, nn_loads> tridem_nn_loads = {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/platform/paths.h"
+#include "common/platform/result_guard.h"
 #include "common/text/fixed_format.h"
 #include "cracking/results/result_files.h"
 
@@ -77,6 +78,11 @@ void write_stress_top_bottom(RunContext& run, const CrackingSection& section, co
   if (!bottom_open || !top_open) {
     run.report_error(std::string(refusing_to_share) + std::string(stresses_message_name));
     return;
+  }
+  // One heading line; rows by analysis month (Age(mo)).
+  for (std::string_view name : {bottom_file_name, top_file_name}) {
+    platform::note_result_layout(platform::join(run.results_folder, name),
+                                 platform::ResultLayout{.when_field = 2, .when_label = "month"});
   }
   // Other switches only leave the two files empty.
   if (run.response_switch != si_switch && run.response_switch != us_switch) return;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "common/nn/nn_eval_32.h"
+#include "cracking/nn/nn_eval_32.h"
 
 namespace jpcp::cracking {
 

@@ -10,7 +10,7 @@
 
 #include "common/inputs/nn_info.h"
 #include "common/inputs/table.h"
-#include "common/nn/nn_eval_33.h"
+#include "cracking/nn/nn_eval_33.h"
 
 namespace jpcp::cracking {
 

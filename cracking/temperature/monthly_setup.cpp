@@ -1,6 +1,6 @@
 #include "cracking/temperature/monthly_setup.h"
 
-#include "common/inputs/general_fields.h"
+#include "cracking/inputs/general_fields.h"
 
 #include <span>
 #include <string_view>

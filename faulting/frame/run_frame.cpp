@@ -11,6 +11,7 @@
 #include "common/inputs/response_switch.h"
 #include "common/inputs/temperature_data.h"
 #include "common/platform/paths.h"
+#include "common/platform/result_guard.h"
 #include "common/nn/model_cache.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/fixed_format.h"
@@ -81,6 +82,17 @@ bool start_run(RunContext& run, text::FreeFormReader& file_list) {
   run.response_switch = inputs::read_response_switch(platform::join(run.source_folder, response_file_name));
   platform::create_output(run.detail_file, platform::join(run.results_folder, detail_file_name));
   platform::create_output(run.summary_file, platform::join(run.results_folder, summary_file_name));
+  // JPCP_faulting.csv: section constants, then three heading lines of which
+  // the last two line up with the columns; rows by analysis month and its
+  // name. JPCP_faulting2.csv: four heading lines that continue one another.
+  platform::note_result_layout(platform::join(run.results_folder, detail_file_name),
+                               platform::ResultLayout{.heading_first = 3,
+                                                      .heading_last = 4, .first_row = 5, .when_field = 1,
+                                                      .when_label = "month", .name_field = 2});
+  platform::note_result_layout(platform::join(run.results_folder, summary_file_name),
+                               platform::ResultLayout{.heading_last = 4,
+                                                      .run_on = true, .first_row = 5, .when_field = 1,
+                                                      .when_label = "month", .name_field = 3});
   write_version_file(run);
   return true;
 }
@@ -98,6 +110,9 @@ bool read_section_inputs(RunContext& run, FaultingSection& section) {
     return false;
   }
   if (!read_fault_season_pattern(files[season_pattern_file], in.n_months, report, section.season)) return false;
+  if (!season_fits_results(section.season, in.start_month, in.n_months, files[season_pattern_file], report)) {
+    return false;
+  }
 
   const std::array<std::string, inputs::axle_type_count> axle_paths = {
       files[single_axle_file], files[tandem_axle_file], files[tridem_axle_file], files[quad_axle_file]};
@@ -162,6 +177,9 @@ bool analyse_section(RunContext& run, FaultingSection& section) {
   streams.response_switch = run.response_switch;
   if (run.response_switch > 0) {
     platform::create_output(run.deflection_file, platform::join(run.results_folder, deflection_file_name));
+    // One heading line; rows by analysis month (Age(mo)).
+    platform::note_result_layout(platform::join(run.results_folder, deflection_file_name),
+                                 platform::ResultLayout{.when_field = 2, .when_label = "month"});
     streams.deflection = &run.deflection_file;
   }
   const inputs::ReportError report = run.reporter();

@@ -11,7 +11,7 @@ namespace jpcp::faulting {
 
 namespace {
 
-constexpr std::string_view season_file_label = "Season Pattern File";
+using inputs::season_file_label;
 
 constexpr int32_t months_of_twenty_years = 240;
 // Ages (months) of records 2..19: the month ends of the first year, then
@@ -84,6 +84,17 @@ bool read_fault_season_pattern(std::string_view path, int32_t n_months, const in
   if (!inputs::pcc_rows_valid(table.mr, table.e, season_file_label, report_error, detail)) return false;
   pattern = std::move(result);
   return true;
+}
+
+bool season_fits_results(const FaultSeasonPattern& pattern, int32_t start_month, int32_t n_months,
+                         std::string_view path, const inputs::ReportError& report_error) {
+  std::array<bool, 12> written{};
+  for (int32_t i = 1; i <= std::min(n_months, 12); ++i) {
+    written[static_cast<size_t>(inputs::calendar_month(start_month, i) - 1)] = true;
+  }
+  return inputs::typical_year_fits_results(pattern.calendar, written, {1000.0, "the k-value column of JPCP_faulting.csv"},
+                                           {1.0e8, "the Ebase column of JPCP_faulting.csv"}, season_file_label,
+                                           report_error, platform::input_file_detail(path));
 }
 
 }  // namespace jpcp::faulting

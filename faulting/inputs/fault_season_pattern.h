@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/inputs/reporting.h"
-#include "common/inputs/season_pattern.h"
+#include "common/inputs/typical_year.h"
 
 namespace jpcp::faulting {
 
@@ -33,5 +33,12 @@ bool pcc_ages_valid(const std::vector<int32_t>& ages);
 
 bool read_fault_season_pattern(std::string_view path, int32_t n_months, const inputs::ReportError& report_error,
                                FaultSeasonPattern& pattern);
+
+// The k-values and base moduli of the calendar months the analysis reaches
+// (its first n_months months from start_month) against the columns of
+// JPCP_faulting.csv that show them: k-value F8.4 (below 1000 psi/in), Ebase
+// F12.3 (below 100 000 000 psi). False (reported) when one cannot be held.
+bool season_fits_results(const FaultSeasonPattern& pattern, int32_t start_month, int32_t n_months,
+                         std::string_view path, const inputs::ReportError& report_error);
 
 }  // namespace jpcp::faulting

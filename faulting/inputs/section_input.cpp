@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "common/inputs/general_input.h"
+#include "common/inputs/messages.h"
 #include "common/inputs/value_checks.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/free_form_reader.h"

@@ -136,14 +136,14 @@ def test_named_fields_check_their_values(example):
 
 
 def test_general_field_names_are_those_of_the_engines_table():
-    """The C++ engines name the General input's fields in
-    common/inputs/general_fields.h; GENERAL_FIELDS is the same table."""
+    """The cracking engine names the General input's fields in
+    cracking/inputs/general_fields.h; GENERAL_FIELDS is the same table."""
     import re
     from pathlib import Path
 
     from jpcp.inputs.fields import GENERAL_FIELDS
 
-    header = Path(__file__).resolve().parents[2] / "common" / "inputs" / "general_fields.h"
+    header = Path(__file__).resolve().parents[2] / "cracking" / "inputs" / "general_fields.h"
     body = header.read_text().split("enum Field : size_t {", 1)[1].split("field_count_plus_one", 1)[0]
     names = re.findall(r"^\s*([a-z][a-z0-9_]*)(?: = 1)?,", body, flags=re.M)
     assert names == [field.name for field in GENERAL_FIELDS]

@@ -123,6 +123,39 @@ TEST_F(CrackingRun, ShortCommandLinePrintsUsageAndExitsTwo) {
   EXPECT_FALSE(fs::exists(result("JPCP Errors.txt")));
 }
 
+// A base modulus that the Ebase(ksi) column (F7.2) cannot hold is refused
+// where it is read, before the analysis.
+TEST_F(CrackingRun, BaseModulusNoResultLayoutCanHoldIsRefusedWhenRead) {
+  write_cracking_section(source_.path(), CrackingSectionInputs());
+  write_file(source_.path() / "FileList.txt", "NULL\n");
+  std::string season = read_file(source_.path() / "SeasonPattern.txt");
+  season.replace(season.find("30000"), 5, "2e7");  // January
+  write_file(source_.path() / "SeasonPattern.txt", season);
+  const RunResult r = run();
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(errors(), std::vector<std::string>{" Data error: Season Pattern File -- base modulus of month 1 (psi) must "
+                                               "be below 10000000 to fit the Ebase(ksi) column of JPCP_Cracking.csv: "
+                                               "20000000"});
+  EXPECT_FALSE(fs::exists(result("JPCP_Cracking.csv")));
+}
+
+// A results folder that is missing or is a file: the line on standard
+// output as ever, and on standard error with the reason; nothing written.
+TEST_F(CrackingRun, UnusableResultsFolderIsReportedOnStandardErrorWithTheReason) {
+  write_file(source_.path() / "FileList.txt", "NULL\n");
+  write_file(result("plain_file"), "x\n");
+  for (const auto& [folder, reason] : std::vector<std::pair<fs::path, std::string>>{
+           {result("missing"), ": not found"}, {result("plain_file"), ": not a folder"}}) {
+    const RunResult r = run_program(JPCP_CRACKING_EXE, {source_.str(), folder.string(), nn_.str()});
+    EXPECT_EQ(r.exit_status, 1);
+    const std::string line =
+        "The error file could not be created: " + folder.string() + platform::separator + "JPCP Errors.txt";
+    EXPECT_EQ(r.console, " " + line + "\n");
+    EXPECT_EQ(r.standard_error, " " + line + "\n   " + folder.lexically_normal().string() + reason + "\n");
+  }
+  EXPECT_FALSE(fs::exists(result("missing")));
+}
+
 TEST_F(CrackingRun, CalibrationModeWritesTheSummaryHeaderAndAppliesANegativeBgcal) {
   CrackingSectionInputs inputs;
   inputs.years = 2;

@@ -262,6 +262,25 @@ TEST_F(FaultingRun, NegativeSubgradeLogarithmIsReportedNotWrittenAsNaN) {
   EXPECT_EQ(read_file(file("JPCP_faulting.csv")), "");
 }
 
+// A k-value the k column of JPCP_faulting.csv (F8.4) cannot hold is refused
+// where it is read, before any month is computed; a month the analysis
+// never reaches is not checked.
+TEST_F(FaultingRun, KValueNoResultLayoutCanHoldIsRefusedWhenRead) {
+  FaultingSectionInputs inputs;
+  inputs.k_value[2] = 1500.0f;  // March
+  write_section(inputs);
+  EXPECT_EQ(single_error(), " Data error: Season Pattern File -- k-value of month 3 (psi/in) must be below 1000 to "
+                            "fit the k-value column of JPCP_faulting.csv: 1500");
+  EXPECT_EQ(read_file(file("JPCP_faulting.csv")), "");
+
+  inputs.set(1, "1");  // one month from the starting month, not March
+  inputs.temperature_months = 14;  // the records still cover every calendar month
+  ASSERT_NE(inputs.start_month(), 3);
+  write_section(inputs);
+  const RunResult r = run();
+  EXPECT_EQ(r.exit_status, 0) << r.standard_error;
+}
+
 // One bound on the analysis length (1200 months, as the cracking program's
 // 100 years), checked before any storage is sized from it.
 TEST_F(FaultingRun, AnalysisLengthBoundAndEmptyFileList) {

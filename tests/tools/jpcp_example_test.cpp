@@ -12,12 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "common/inputs/general_input.h"
 #include "common/inputs/input_set.h"
-#include "common/inputs/season_pattern.h"
 #include "common/inputs/temperature_data.h"
 #include "common/inputs/traffic.h"
 #include "common/text/free_form_reader.h"
+#include "cracking/inputs/general_input.h"
+#include "cracking/inputs/input_files.h"
+#include "cracking/inputs/season_pattern.h"
 #include "faulting/inputs/fault_season_pattern.h"
 #include "faulting/inputs/section_input.h"
 #include "faulting/inputs/shared_inputs.h"

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "common/nn/nn_eval_22.h"
-#include "common/nn/nn_eval_32.h"
-#include "common/nn/nn_eval_33.h"
 #include "common/nn/response_model.h"
+#include "cracking/nn/nn_eval_22.h"
+#include "cracking/nn/nn_eval_32.h"
+#include "cracking/nn/nn_eval_33.h"
 #include "tests/common/nn/model_test_support.h"
 #include "tools/jpcp_models/csv_grid.h"
 #include "tools/jpcp_models/demo_models.h"

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "cracking/inputs/input_files.h"
+
 namespace jpcp::inputs {
 namespace {
 

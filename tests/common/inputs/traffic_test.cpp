@@ -4,7 +4,6 @@
 
 #include <sstream>
 
-#include "common/text/lines.h"
 #include "tests/common/inputs/input_test_support.h"
 
 namespace jpcp::inputs {
@@ -107,25 +106,6 @@ TEST(AxleFiles, ClassTotalsAndDesignTraffic) {
   EXPECT_EQ(traffic.monthly[tandem_axle](0, 0), 0.0f);
   EXPECT_EQ(traffic.monthly[single_axle](0, 35), 10000.0f * 31);
 
-  write_traffic_summaries(traffic, folder.folder());
-  // 2 880 722.4 ESALs x 30.4167 / 1e6 = 87.622
-  EXPECT_EQ(folder.read("ESALs.txt"), "Design traffic = 87.62 million ESALs\n");
-
-  const std::vector<std::string> rows = text::split_lines(folder.read("Traff.csv"));
-  ASSERT_EQ(rows.size(), 40u);
-  EXPECT_EQ(rows[0], " Single,Tandem,Tridem");
-  auto values = [&](size_t k) {
-    std::vector<float> numbers;
-    std::stringstream row(rows[k]);
-    std::string item;
-    while (std::getline(row, item, ',')) numbers.push_back(std::stof(item));
-    return numbers;
-  };
-  EXPECT_EQ(values(1), (std::vector<float>{0, 6000, 0, 0.00015f, 0.0003f, 0.001f}));
-  EXPECT_EQ(values(31), (std::vector<float>{0, 0, 24, 12.2f, 27.5f, 30.025f}));
-  EXPECT_EQ(values(37), (std::vector<float>{120000, 0, 0, 24, 54.75f, 0}));
-  EXPECT_EQ(values(39), (std::vector<float>{0, 0, 0, 29.425f, 67.7f, 0}));
-  EXPECT_EQ(rows[37], "  120000.0, 0.000000, 0.000000, 24.00000, 54.75000, 0.000000");
 }
 
 TEST(AxleFiles, LoadEquivalencyFactorsBeyondTheListedClassesAreZero) {
@@ -265,16 +245,6 @@ TEST(TrafficRanges, AxleCountsAndHourlyPercentagesAtTheirBounds) {
                 "100.5",
                 "Data error: hourly traffic distribution file -- hour 7 (percent of daily traffic) must be 0 to 100: "
                 "-1"}));
-}
-
-TEST(TrafficRanges, DesignTrafficMustFitItsField) {
-  AxleTraffic traffic;
-  ReportedErrors errors;
-  traffic.esal_sum = 999.99f * 1.0e6f / 30.4167f;
-  EXPECT_TRUE(traffic_summaries_fit(traffic, errors.reporter()));
-  traffic.esal_sum = 1000.0f * 1.0e6f / 30.4167f;
-  EXPECT_FALSE(traffic_summaries_fit(traffic, errors.reporter()));
-  EXPECT_EQ(errors.messages.size(), 1u);
 }
 
 }  // namespace

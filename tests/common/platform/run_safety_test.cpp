@@ -49,6 +49,31 @@ TEST(ResultGuard, FindsAsterisksNanAndInfinityButNotLabels) {
   }
 }
 
+// Files whose headings span lines: the guard names the column heading and
+// the row's month, not the first line's text.
+TEST(ResultGuard, NamesTheColumnHeadingAndTheMonthOfTheRow) {
+  // Section constants on line 1, headings stacked on lines 3 and 4.
+  const std::string detail =
+      " 0.08, 0.17, 1.6, 3.4E-03\nPavement,,,\nage,month,Epcc,k-value,\nmo, ,psi,psi/in,\n"
+      "    1   ,June        ,    0.3E+07, 150.0000,\n    2   ,July        ,    0.3E+07,********,\n";
+  const auto k = find_unfit_field(detail, ResultLayout{.heading_first = 3,
+                                                       .heading_last = 4, .first_row = 5, .when_field = 1,
+                                                       .when_label = "month", .name_field = 2});
+  ASSERT_TRUE(k);
+  EXPECT_EQ(unfit_field_message("/r/JPCP_faulting.csv", *k),
+            "Data error: result not finite or too wide for its field -- k-value psi/in at month 2 (July) in "
+            "JPCP_faulting.csv, line 6 (field 4): ********");
+  // Headings that run on over two lines, each but the last ending in a comma.
+  const std::string summary = "Age(mo),Month,\nk(psi/in),R.H.(%)\n    1,June      , 150., 71.0\n"
+                              "    2,July      , NaN, 71.0\n";
+  const auto nan = find_unfit_field(summary, ResultLayout{.heading_last = 2,
+                                                          .run_on = true, .first_row = 3, .when_field = 1,
+                                                          .when_label = "month", .name_field = 2});
+  ASSERT_TRUE(nan);
+  EXPECT_EQ(nan->header, "k(psi/in)");
+  EXPECT_EQ(nan->when, "month 2 (July)");
+}
+
 TEST(StopReporter, GetsTheMessageAsOneLineOnceAndIsThenCleared) {
   std::vector<std::string> lines;
   set_stop_reporter([&](std::string_view message, std::string_view detail) {

@@ -7,8 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "common/inputs/general_fields.h"
+#include "common/inputs/messages.h"
 #include "common/inputs/reporting.h"
+#include "cracking/inputs/general_fields.h"
 
 namespace jpcp::inputs {
 
@@ -44,18 +45,6 @@ struct GeneralInput {
   float joint_spacing_ft() const { return field[general::joint_spacing]; }
   float built_in_gradient() const { return field[general::built_in_gradient]; }
 };
-
-// How the messages of the range checks name the file.
-inline constexpr std::string_view general_input_label = "General Input File";
-inline constexpr std::string_view general_input_eof_message = "Unexpected end of file: General Input File.";
-inline constexpr std::string_view general_input_data_message = "Data error: General Input File.";
-// Checks after a successful read: the damage tables hold at most 100 years,
-// and every monthly table is indexed through the starting month.
-inline constexpr std::string_view general_input_design_life_message =
-    "Data error: General Input File -- field 1 (design life, years) must round to 1 to 100 years "
-    "(the damage tables hold 100 years).";
-inline constexpr std::string_view general_input_start_month_message =
-    "Data error: General Input File -- starting month must be 1 to 12.";
 
 // Reads the file at `path`. On failure the message is reported and false
 // returned; nothing of the file is stored in `input` then.

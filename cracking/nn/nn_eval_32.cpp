@@ -1,4 +1,4 @@
-#include "common/nn/nn_eval_32.h"
+#include "cracking/nn/nn_eval_32.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "common/inputs/general_input.h"
+#include "cracking/inputs/general_input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "common/inputs/season_pattern.h"
+#include "cracking/inputs/season_pattern.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "common/inputs/general_input.h"
+#include "common/inputs/messages.h"
 #include "tests/common/inputs/input_test_support.h"
 
 namespace jpcp::inputs {

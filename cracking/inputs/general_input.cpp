@@ -1,16 +1,16 @@
-#include "common/inputs/general_input.h"
+#include "cracking/inputs/general_input.h"
 
-#include "common/inputs/general_fields.h"
+#include "cracking/inputs/general_fields.h"
 
 #include <algorithm>
 #include <limits>
 #include <span>
 #include <string>
 
-#include "common/inputs/season_pattern.h"
 #include "common/inputs/value_checks.h"
 #include "common/platform/run_reporting.h"
 #include "common/text/free_form_reader.h"
+#include "cracking/inputs/season_pattern.h"
 
 namespace jpcp::inputs {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "common/nn/nn_eval_22.h"
-#include "common/nn/nn_eval_32.h"
-#include "common/nn/nn_eval_33.h"
 #include "common/splines/bs_grid_eval.h"
+#include "cracking/nn/nn_eval_22.h"
+#include "cracking/nn/nn_eval_32.h"
+#include "cracking/nn/nn_eval_33.h"
 #include "tests/common/nn/model_test_support.h"
 #include "tests/common/splines/spline_test_support.h"
 #include "tests/support/stop_capture.h"

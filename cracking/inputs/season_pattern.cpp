@@ -1,8 +1,8 @@
-#include "common/inputs/season_pattern.h"
+#include "cracking/inputs/season_pattern.h"
 
 #include <string>
 
-#include "common/inputs/general_input.h"
+#include "common/inputs/messages.h"
 #include "common/inputs/value_checks.h"
 #include "common/platform/run_reporting.h"
 
@@ -11,7 +11,6 @@ namespace jpcp::inputs {
 namespace {
 
 constexpr float days_per_month = 30.4167f;
-constexpr std::string_view season_file_label = "Season Pattern File";
 // Rows of the PCC modulus file before the year-end rows: ages 0 to 12 months.
 constexpr int32_t pcc_month_rows = 12;
 // An interface switch beyond this many months that reaches the end of the
@@ -120,43 +119,6 @@ void fill_bond_indicator(int32_t bond_months, SeasonPattern& pattern) {
 }
 
 }  // namespace
-
-int32_t calendar_month(int32_t start_month, int32_t position) {
-  const int32_t offset = (start_month - 1 + position - 1) % 12;
-  return (offset < 0 ? offset + 12 : offset) + 1;
-}
-
-bool typical_year_valid(const TypicalYear& calendar_order, std::string_view file_label, const ReportError& report_error,
-                        const std::string& detail) {
-  FieldChecks checks(file_label, report_error, detail);
-  for (size_t m = 0; m < 12; ++m) {
-    const std::string month = " of month " + std::to_string(m + 1);
-    checks.above_zero("k-value" + month, "psi/in", calendar_order.k_value[m]);
-    checks.above_zero("base modulus" + month, "psi", calendar_order.base_modulus[m]);
-    checks.within("relative humidity" + month, "percent", calendar_order.relative_humidity[m], 0.0, 100.0);
-  }
-  return checks.ok();
-}
-
-bool pcc_rows_valid(std::span<const float> mr, std::span<const float> e, std::string_view file_label,
-                    const ReportError& report_error, const std::string& detail) {
-  FieldChecks checks(file_label, report_error, detail);
-  for (size_t r = 0; r < mr.size() && r < e.size(); ++r) {
-    checks.above_zero("row " + std::to_string(r + 1), "modulus of rupture, psi", mr[r]);
-    checks.above_zero("row " + std::to_string(r + 1), "PCC elastic modulus, psi", e[r]);
-  }
-  return checks.ok();
-}
-
-text::ReadStatus read_typical_year_values(text::FreeFormReader& reader, TypicalYear& calendar_order) {
-  for (std::array<float, 12>* values :
-       {&calendar_order.k_value, &calendar_order.base_modulus, &calendar_order.relative_humidity}) {
-    if (const auto status = reader.read_values(std::span<float>(*values)); status != text::ReadStatus::ok) {
-      return status;
-    }
-  }
-  return text::ReadStatus::ok;
-}
 
 bool read_season_pattern(std::string_view season_path, std::string_view pcc_path, const SeasonInputs& inputs,
                          const ReportError& report_error, SeasonPattern& pattern) {
