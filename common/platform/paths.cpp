@@ -150,6 +150,23 @@ bool create_output(OutputFile& out, std::string_view path) { return open_output(
 
 bool append_output(OutputFile& out, std::string_view path) { return open_output(out, path, true); }
 
+bool write_output(const std::string& folder, std::string_view name,
+                  const std::function<void(std::ostream&)>& writer, std::string& error) {
+  const std::string path = join(folder_text(folder), name);
+  OutputFile out;
+  if (!create_output(out, path)) {
+    error = "cannot create " + path;
+    return false;
+  }
+  writer(out);
+  out.close();
+  if (!out) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
 namespace {
 
 std::string with_platform_line_ends(std::string_view text) {

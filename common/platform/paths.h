@@ -12,6 +12,7 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +61,10 @@ std::optional<std::string> read_input_file(std::string_view path);
 bool create_output(OutputFile& out, std::string_view path);
 // Opens an output file for appending; it is created when absent.
 bool append_output(OutputFile& out, std::string_view path);
+// Writes the whole file FOLDER/NAME through `writer` (create_output, then
+// close); false with `error` "cannot create PATH" or "cannot write PATH".
+bool write_output(const std::string& folder, std::string_view name,
+                  const std::function<void(std::ostream&)>& writer, std::string& error);
 // Replaces the whole contents of a small file that another process may read
 // at any moment (Progress.tmp): the reader sees the old text or the new one,
 // never a part. '\n' in `text` becomes the platform's line end. The text is

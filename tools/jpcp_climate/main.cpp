@@ -32,23 +32,6 @@ constexpr std::string_view faulting_file = "FaultThermalPCC.dat";
 constexpr std::string_view humidity_file = "humidity.csv";
 constexpr std::string_view summary_file = "climate_summary.csv";
 
-bool write_file(const std::string& folder, std::string_view name, const std::function<void(std::ostream&)>& writer,
-                std::string& error) {
-  const std::string path = platform::join(platform::folder_text(folder), name);
-  platform::OutputFile out;
-  if (!platform::create_output(out, path)) {
-    error = "cannot create " + path;
-    return false;
-  }
-  writer(out);
-  out.close();
-  if (!out) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
-}
-
 int fail(const std::string& message) {
   std::cerr << program << ": " << message << "\n";
   return platform::exit_error_reported;
@@ -91,16 +74,14 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(options.folder, code);
   if (code || !std::filesystem::is_directory(options.folder)) return fail("cannot create the folder " + options.folder);
   const auto differences = climate::monthly_differences(cracking_records);
+  const auto write = [&](std::string_view name, const std::function<void(std::ostream&)>& writer) {
+    return platform::write_output(options.folder, name, writer, error);
+  };
   const bool ok =
-      write_file(options.folder, cracking_file,
-                 [&](std::ostream& out) { climate::write_cracking_temperature_file(out, cracking_records); }, error) &&
-      write_file(options.folder, faulting_file,
-                 [&](std::ostream& out) { climate::write_faulting_temperature_file(out, faulting_records); }, error) &&
-      (!site.has_humidity ||
-       write_file(options.folder, humidity_file, [&](std::ostream& out) { climate::write_humidity_file(out, site); },
-                  error)) &&
-      write_file(options.folder, summary_file,
-                 [&](std::ostream& out) { climate::write_climate_summary(out, site, pavement, differences); }, error);
+      write(cracking_file, [&](std::ostream& out) { climate::write_cracking_temperature_file(out, cracking_records); }) &&
+      write(faulting_file, [&](std::ostream& out) { climate::write_faulting_temperature_file(out, faulting_records); }) &&
+      (!site.has_humidity || write(humidity_file, [&](std::ostream& out) { climate::write_humidity_file(out, site); })) &&
+      write(summary_file, [&](std::ostream& out) { climate::write_climate_summary(out, site, pavement, differences); });
   if (!ok) return fail(error);
   if (!site.has_humidity)
     std::cerr << program << ": " << options.weather_path

@@ -125,18 +125,7 @@ using FileWriter = std::function<void(std::ostream&)>;
 
 bool write_file(const std::string& folder, std::string_view name, const FileWriter& writer,
                 WrittenSection& written, std::string& error) {
-  const std::string path = platform::join(platform::folder_text(folder), name);
-  platform::OutputFile out;
-  if (!platform::create_output(out, path)) {
-    error = "cannot create " + path;
-    return false;
-  }
-  writer(out);
-  out.close();
-  if (!out) {
-    error = "cannot write " + path;
-    return false;
-  }
+  if (!platform::write_output(folder, name, writer, error)) return false;
   written.files.emplace_back(name);
   return true;
 }
