@@ -16,7 +16,7 @@ import pytest
 
 ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("JPCP_BUILD_DIR", ROOT / "build"))
-PROGRAMS = ("jpcp_cracking", "jpcp_faulting", "jpcp_example", "jpcp_models")
+PROGRAMS = ("jpcp_cracking", "jpcp_faulting", "jpcp_example", "jpcp_models", "jpcp_climate")
 
 
 def program(name: str) -> Path:
