@@ -15,6 +15,10 @@ PROGRAM_NAMES = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting", "exam
                  "models": "jpcp_models"}
 CRACKING_ERRORS = "JPCP Errors.txt"
 FAULTING_ERRORS = "ErrorsFAULT.txt"
+# What jpcp_faulting writes into its source folder.
+FAULTING_OUTPUTS = (
+    "JPCP_faulting.csv", "JPCP_faulting2.csv", "_Deflection.csv", FAULTING_ERRORS, "Progress.tmp", "VersionFaulting.txt"
+)
 
 
 def find_program(program: str) -> str | None:
@@ -78,16 +82,30 @@ def _run(command: list[str], error_file: Path) -> str:
     raise RunError(f"{os.path.basename(command[0])}: {what}", lines, detail, status)
 
 
+def _link_or_copy(source: str, target: str) -> None:
+    try:
+        os.link(source, target)
+    except OSError:
+        shutil.copy2(source, target)
+
+
 def _sibling_copy(source: Path) -> Path:
     """A copy of a source folder beside it (so that file names of its file
     list relative to the folder, ../ included, still find their files), or
-    in the system's temporary folder when its parent cannot be written."""
+    in the system's temporary folder when its parent cannot be written.
+    Inputs are hard links where the file system allows (the program only
+    reads them); the files the program writes are left out, so that it
+    creates them anew and never writes through a link into the source."""
     try:
         parent = tempfile.mkdtemp(prefix=".jpcp-run-", dir=source.parent)
     except OSError:
         parent = tempfile.mkdtemp(prefix="jpcp-run-")
     copy = Path(parent) / source.name
-    shutil.copytree(source, copy, symlinks=True)
+
+    def outputs(folder, names):
+        return [n for n in names if n in FAULTING_OUTPUTS] if Path(folder) == source else []
+
+    shutil.copytree(source, copy, symlinks=True, ignore=outputs, copy_function=_link_or_copy)
     return copy
 
 
