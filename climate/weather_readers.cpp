@@ -94,8 +94,7 @@ struct RawRow {
 
 class Reader {
  public:
-  Reader(const std::string& path, WeatherSeries& series, std::string& error)
-      : path_(path), series_(series), error_(error) {}
+  Reader(const std::string& path, std::string& error) : path_(path), error_(error) {}
 
   bool fail(size_t line, std::string_view field, const std::string& reason) {
     error_ = path_ + ": row " + std::to_string(line);
@@ -135,7 +134,6 @@ class Reader {
 
  private:
   std::string path_;
-  WeatherSeries& series_;
   std::string& error_;
 };
 
@@ -555,7 +553,7 @@ bool read_weather_text(std::string_view text, const std::string& path, WeatherFo
   const std::vector<std::string_view> lines = split_lines(text);
   if (format == WeatherFormat::detect) format = detect_format(lines);
   series.format = format;
-  Reader reader(path, series, error);
+  Reader reader(path, error);
   bool ok = false;
   switch (format) {
     case WeatherFormat::epw: ok = read_epw(lines, reader, series); break;
