@@ -251,13 +251,17 @@ using fe::design_meshing;
 using fe::Meshing;
 using fe::test_meshing;
 
-// Grid of a model: the demonstration model's ranges with `points` nodes a
-// dimension (0: the demonstration model's own nodes).
-inline GridSpec fe_grid(const GridSpec& demo_grid, const std::vector<bool>& geometric, int points) {
-  if (points <= 0) return demo_grid;
+// Grid of a model over the demonstration model's ranges: `points` nodes a
+// dimension (the test folders), or with points = 0 the design grid of
+// `design` nodes a dimension (where that is the demonstration model's count,
+// its own nodes). The design counts are those of the off-grid check of
+// docs/model-verification.md.
+inline GridSpec fe_grid(const GridSpec& demo_grid, const std::vector<bool>& geometric, int points,
+                        const std::vector<int>& design) {
   GridSpec g = demo_grid;
   for (size_t d = 0; d < g.nodes.size(); ++d) {
-    const int count = std::max(points, static_cast<int>(g.orders[d]));
+    const int count = points > 0 ? std::max(points, static_cast<int>(g.orders[d])) : design[d];
+    if (points <= 0 && static_cast<size_t>(count) == demo_grid.nodes[d].size()) continue;
     g.nodes[d] = fe::axis(demo_grid.nodes[d].front(), demo_grid.nodes[d].back(), count, geometric[d]);
   }
   return g;
@@ -265,15 +269,21 @@ inline GridSpec fe_grid(const GridSpec& demo_grid, const std::vector<bool>& geom
 
 inline std::vector<FeModelGroup> cracking_fe_groups(int points, const Meshing& m) {
   std::vector<FeModelGroup> groups;
-  const GridSpec bottom = fe_grid(cracking_demo_models()[0].grid, {false, false, false, false, false}, points);
+  // L, 12L/l, x_p, phi, lambda
+  const GridSpec bottom =
+      fe_grid(cracking_demo_models()[0].grid, {false, false, false, false, false}, points, {5, 8, 5, 6, 4});
   auto stress_bottom = [](const Inputs&, const SlabResponses& r) { return r[0].stress_bottom_x_psi; };
   groups.push_back({bottom, {}, [m](const Inputs& x) { return fe::bottom_up_case(x, false, m); }, {{"bottom_single.ttt", stress_bottom}}});
   groups.push_back({bottom, {}, [m](const Inputs& x) { return fe::bottom_up_case(x, true, m); }, {{"bottom_tandem.ttt", stress_bottom}}});
-  groups.push_back({fe_grid(cracking_demo_models()[2].grid, {false, false, false, true, true}, points), {},
+  // LTE, x, w, r, h
+  groups.push_back({fe_grid(cracking_demo_models()[2].grid, {false, false, false, true, true}, points, {4, 6, 4, 5, 7}), {},
                     [m](const Inputs& x) { return fe::edge_tire_case(x, m); }, {{"edge_tire.ttt", stress_bottom}}});
-  groups.push_back({fe_grid(cracking_demo_models()[3].grid, {true, false, false, false}, points), {},
+  // h, y, s, LTE
+  groups.push_back({fe_grid(cracking_demo_models()[3].grid, {true, false, false, false}, points, {7, 8, 5, 4}), {},
                     [m](const Inputs& x) { return fe::adjacent_axle_case(x, m); }, {{"adjacent_axle.ttt", stress_bottom}}});
-  const GridSpec top = fe_grid(cracking_demo_models()[4].grid, {false, true, false, false, false, false}, points);
+  // e, l, phi (the demonstration nodes, dense about 0), q, x_p, the unused sixth input
+  const GridSpec top =
+      fe_grid(cracking_demo_models()[4].grid, {false, true, false, false, false, false}, points, {4, 6, 8, 4, 4, 5});
   auto stress_top = [](const Inputs&, const SlabResponses& r) { return r[0].stress_top_x_psi; };
   for (size_t r = 0; r < demo::top_down_slab_ft.size(); ++r) {
     for (size_t k = 0; k < 4; ++k) {
@@ -289,7 +299,9 @@ inline std::vector<FeModelGroup> cracking_fe_groups(int points, const Meshing& m
 
 inline std::vector<FeModelGroup> faulting_fe_groups(int points, const Meshing& m) {
   std::vector<FeModelGroup> groups;
-  const GridSpec grid = fe_grid(faulting_demo_models()[0].grid, {true, false, false, false, false, false}, points);
+  // l, ES, LTE, phi, lambda, d
+  const GridSpec grid =
+      fe_grid(faulting_demo_models()[0].grid, {true, false, false, false, false, false}, points, {6, 4, 4, 5, 4, 4});
   const std::array<const char*, 3> names = {"single", "tandem", "tridem"};
   for (int axles = 1; axles <= 3; ++axles) {
     for (double L : faulting_node_spacings_ft) {

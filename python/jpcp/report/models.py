@@ -22,6 +22,7 @@ class ModelFolder:
     path: Path
     kind: str  # cracking or faulting
     demonstration: bool
+    design: bool = False  # a complete design-grade build (jpcp_models install)
 
 
 def describe(path) -> ModelFolder:
@@ -31,7 +32,9 @@ def describe(path) -> ModelFolder:
     info = path / "NNinfo.txt"
     if not demonstration and info.exists():
         demonstration = "demonstration" in info.read_text(encoding="latin-1", errors="replace").lower()
-    return ModelFolder(path, kind, demonstration)
+    from jpcp.models_path import is_design_folder
+
+    return ModelFolder(path, kind, demonstration, not demonstration and is_design_folder(path))
 
 
 def _model_folders_below(root: Path, depth: int) -> list[Path]:
