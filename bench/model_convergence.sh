@@ -32,6 +32,8 @@ cases=(
   "faulting defl_single_loaded_15.ttt 80,50,70,20,1,0"
   "faulting defl_single_unloaded_15.ttt 43,50,70,20,1,0"
   "faulting defl_tandem_loaded_21.ttt 43,50,70,0,1,0"
+  "faulting defl_single_loaded_33.ttt 30,50,70,20,1,0"
+  "faulting defl_tridem_unloaded_33.ttt 80,50,70,40,2,12"
 )
 echo "folder,file,inputs,mesh,scale,element_in,value"
 for c in "${cases[@]}"; do

@@ -77,6 +77,7 @@ inline std::string utc_now() {
 struct FeStepResult {
   size_t grid_cases = 0, solved_cases = 0;
   double element_min_in = 0, element_max_in = 0;
+  nlohmann::json response_range = nlohmann::json::object();  // file: [least, largest grid value]
 };
 
 // One model of a folder: the files it writes, its grid and how it is built.
@@ -156,6 +157,8 @@ inline bool write_fe_group(const std::filesystem::path& dir, const FeModelGroup&
       values[file_index(grid, idx)] = static_cast<float>(v);
       for (size_t d = 0; d < n && ++idx[d] == grid.nodes[d].size(); ++d) idx[d] = 0;
     }
+    const auto [least, largest] = std::minmax_element(values.begin(), values.end());
+    result.response_range[name] = {*least, *largest};
     ModelFile model;
     if (!build_model(grid, std::move(values), model, error)) {
       error = name + ": " + error;
@@ -191,6 +194,13 @@ inline std::string fe_curl_grid_text(int points, const Meshing& m, FeStepResult&
   element_range(cases, result);
   result.grid_cases = cases.size();
   const std::vector<SlabResponses> responses = solve_distinct_cases(cases, &result.solved_cases);
+  double least = 0, largest = 0;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const double v = fe::dimensionless_deflection(cases[i], responses[i][0].deflection_in);
+    least = i ? std::min(least, v) : v;
+    largest = i ? std::max(largest, v) : v;
+  }
+  result.response_range["defl0.csv"] = {least, largest};
   return curl_grid_csv(Ls, ls, ps, [&](size_t i, float, float, float) {
     return fe::dimensionless_deflection(cases[i], responses[i][0].deflection_in);
   });
@@ -378,6 +388,7 @@ inline bool write_fe_folder(FeFolder folder, const std::filesystem::path& dir, c
                             {"grid_cases", r.grid_cases},
                             {"solved_cases", r.solved_cases},
                             {"element_in", {std::round(r.element_min_in * 1000) / 1000, std::round(r.element_max_in * 1000) / 1000}},
+                            {"response_range", r.response_range},
                             {"wall_s", std::round(wall * 10) / 10},
                             {"cpu_s", std::round(cpu * 10) / 10},
                             {"built", utc_now()}};
