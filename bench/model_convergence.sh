@@ -4,8 +4,8 @@
 # design element sizes times a series of scales, and, for comparison, on the
 # test meshes of the --points folders. Writes CSV rows
 #   folder,file,inputs,mesh,scale,element_in,value
-# to standard output; bench/model_convergence_figure.py draws the figure and
-# the table of docs/model-verification.md from them.
+# to standard output; bench/model_convergence_table.py makes the table of
+# docs/model-verification.md from them.
 #   bench/model_convergence.sh BUILD [SCALES] > convergence.csv
 set -euo pipefail
 build=${1:?usage: model_convergence.sh BUILD [SCALES]}
