@@ -22,7 +22,7 @@ constexpr double released_spring_fraction = 1e-9;
 // contact predicted on a coarse mesh. The model grids' meshes are below it.
 constexpr int large_system_dofs = 6000;
 
-// What a thread keeps from one case to the next of the same mesh: the
+// What a solver keeps from one case to the next of the same mesh: the
 // ordering and symbolic factorisation (they depend only on the sparsity
 // pattern), the contact it ended with and the factor with the matrix values
 // it holds.

@@ -64,7 +64,7 @@ class SystemSolver final : public BackendSolver {
   }
 
   // Builds the case's mesh, matrix and loads and solves them, keeping what
-  // the thread keeps for the next case apart for the case's own meshes and the
+  // the solver keeps for the next case apart for the case's own meshes and the
   // coarse meshes of the predictions; the moments only for the case itself.
   SlabSolution solve_system(const SlabCase& c, bool coarse) {
     SlabSolution s;
