@@ -25,8 +25,8 @@ def main(argv):
     manifest = json.loads((folder / "MANIFEST.json").read_text(encoding="utf-8"))
     wanted = argv[5:]
     print(f"Folder {folder} ({manifest['settings']['grade']} grade, {manifest['program']}), {count} points a model\n")
-    print("| model | points | response range | max error | RMS error | max error / range | RMS error / range |")
-    print("|---|---|---|---|---|---|---|")
+    print("| model | points | response range | max error | RMS error | max error / range | RMS error / range | worst point |")
+    print("|---|---|---|---|---|---|---|---|")
     for name, entry in manifest["models"].items():
         if "inputs" not in entry.get("grid", {}):
             continue  # defl0.csv: read by the faulting program, not a spline file
@@ -34,7 +34,7 @@ def main(argv):
             if wanted and file not in wanted:
                 continue
             lo, hi = entry["response_range"][file]
-            errors = []
+            errors, points = [], []
             for _ in range(count):
                 x = []
                 for axis in entry["grid"]["inputs"]:
@@ -44,10 +44,11 @@ def main(argv):
                                       ",".join(f"{v:.6g}" for v in x)], capture_output=True, text=True, check=True)
                 _, spline, _, direct = out.stdout.split()
                 errors.append(abs(float(spline) - float(direct)))
+                points.append(",".join(f"{v:.4g}" for v in x))
             span = hi - lo
             worst, rms = max(errors), math.sqrt(sum(e * e for e in errors) / len(errors))
             print(f"| {file} | {count} | {lo:.4g} to {hi:.4g} | {worst:.4g} | {rms:.4g} | "
-                  f"{100 * worst / span:.2f} % | {100 * rms / span:.2f} % |")
+                  f"{100 * worst / span:.2f} % | {100 * rms / span:.2f} % | {points[errors.index(worst)]} |")
 
 
 if __name__ == "__main__":

@@ -262,7 +262,10 @@ inline nlohmann::json rule_json(const fe::MeshRule& r) {
 // build: the folder, its grids and meshes, and the program that built them.
 inline nlohmann::json fe_settings(FeFolder folder, const FeBuildOptions& options) {
   const Meshing m = fe_meshing(options);
+  nlohmann::json grids = nlohmann::json::array();
+  for (const FeStep& s : fe_steps(folder, options)) grids.push_back(s.grid);
   return {{"folder", folder == FeFolder::cracking ? "cracking" : "faulting"},
+          {"grids_sha256", sha256_hex(grids.dump())},
           {"grade", options.points > 0 || m.name != "design" ? "test" : "design"},
           {"points", options.points},
           {"program", cli::version_line("jpcp_models")},

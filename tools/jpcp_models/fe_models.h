@@ -256,12 +256,17 @@ using fe::test_meshing;
 // Grid of a model over the demonstration model's ranges: `points` nodes a
 // dimension (the test folders), or with points = 0 the design grid of
 // `design` nodes a dimension (where that is the demonstration model's count,
-// its own nodes). The design counts are those of the off-grid check of
+// its own nodes; `listed`: the design nodes of some inputs given one by
+// one). The design counts are those of the off-grid check of
 // docs/model-verification.md.
 inline GridSpec fe_grid(const GridSpec& demo_grid, const std::vector<bool>& geometric, int points,
-                        const std::vector<int>& design) {
+                        const std::vector<int>& design, const std::map<size_t, std::vector<float>>& listed = {}) {
   GridSpec g = demo_grid;
   for (size_t d = 0; d < g.nodes.size(); ++d) {
+    if (points <= 0 && listed.count(d) != 0) {
+      g.nodes[d] = listed.at(d);
+      continue;
+    }
     const int count = points > 0 ? std::max(points, static_cast<int>(g.orders[d])) : design[d];
     if (points <= 0 && static_cast<size_t>(count) == demo_grid.nodes[d].size()) continue;
     g.nodes[d] = fe::axis(demo_grid.nodes[d].front(), demo_grid.nodes[d].back(), count, geometric[d]);
@@ -271,9 +276,11 @@ inline GridSpec fe_grid(const GridSpec& demo_grid, const std::vector<bool>& geom
 
 inline std::vector<FeModelGroup> cracking_fe_groups(int points, const Meshing& m) {
   std::vector<FeModelGroup> groups;
-  // L, 12L/l, x_p, phi, lambda
-  const GridSpec bottom =
-      fe_grid(cracking_demo_models()[0].grid, {false, false, false, false, false}, points, {5, 8, 5, 6, 4});
+  // L, 12L/l, x_p, phi, lambda; lambda dense near 0, where a light axle
+  // presses a curled slab back onto the foundation (the stress rises
+  // steeply up to lambda of about 0.2, then slowly)
+  const GridSpec bottom = fe_grid(cracking_demo_models()[0].grid, {false, false, false, false, false}, points,
+                                  {5, 8, 5, 6, 7}, {{4, {0, 0.25, 0.5, 1, 2, 3.5, 5}}});
   auto stress_bottom = [](const Inputs&, const SlabResponses& r) { return r[0].stress_bottom_x_psi; };
   groups.push_back({bottom, {}, [m](const Inputs& x) { return fe::bottom_up_case(x, false, m); }, {{"bottom_single.ttt", stress_bottom}}});
   groups.push_back({bottom, {}, [m](const Inputs& x) { return fe::bottom_up_case(x, true, m); }, {{"bottom_tandem.ttt", stress_bottom}}});
@@ -283,9 +290,11 @@ inline std::vector<FeModelGroup> cracking_fe_groups(int points, const Meshing& m
   // h, y, s, LTE
   groups.push_back({fe_grid(cracking_demo_models()[3].grid, {true, false, false, false}, points, {7, 8, 5, 4}), {},
                     [m](const Inputs& x) { return fe::adjacent_axle_case(x, m); }, {{"adjacent_axle.ttt", stress_bottom}}});
-  // e, l, phi (the demonstration nodes, dense about 0), q, x_p, the unused sixth input
-  const GridSpec top =
-      fe_grid(cracking_demo_models()[4].grid, {false, true, false, false, false, false}, points, {4, 6, 8, 4, 4, 5});
+  // e, l, phi (the demonstration nodes, dense about 0), q, x_p, the unused
+  // sixth input; e dense towards 55 (a shoulder tied with 100 % load
+  // transfer), where the top stress falls by a third over the last few units
+  const GridSpec top = fe_grid(cracking_demo_models()[4].grid, {false, true, false, false, false, false}, points,
+                               {6, 6, 8, 4, 4, 5}, {{0, {5, 25, 40, 48, 52, 55}}});
   auto stress_top = [](const Inputs&, const SlabResponses& r) { return r[0].stress_top_x_psi; };
   for (size_t r = 0; r < demo::top_down_slab_ft.size(); ++r) {
     for (size_t k = 0; k < 4; ++k) {
