@@ -294,12 +294,6 @@ inline std::string minutes_text(double seconds) {
 // Builds (or resumes, or with options.only rebuilds one model of) a folder.
 inline bool write_fe_folder(FeFolder folder, const std::filesystem::path& dir, const FeBuildOptions& options,
                             std::string& error) {
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (!std::filesystem::is_directory(dir)) {
-    error = "cannot create the folder " + dir.string();
-    return false;
-  }
   const nlohmann::json settings = fe_settings(folder, options);
   const std::vector<FeStep> steps = fe_steps(folder, options);
   if (!options.only.empty()) {
@@ -309,6 +303,12 @@ inline bool write_fe_folder(FeFolder folder, const std::filesystem::path& dir, c
       error = "--only: no model " + options.only + " in the " + settings["folder"].get<std::string>() + " folder";
       return false;
     }
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir)) {
+    error = "cannot create the folder " + dir.string();
+    return false;
   }
   // The manifest of an earlier build of the same settings: its models whose
   // files are whole (their checksums agree) are kept.
