@@ -375,6 +375,7 @@ inline bool write_fe_folder(FeFolder folder, const std::filesystem::path& dir, c
   }
   if (options.only.empty() && todo.size() < steps.size())
     std::printf("resuming: %zu of %zu models already built\n", steps.size() - todo.size(), steps.size());
+  std::fflush(stdout);
   const auto started = std::chrono::steady_clock::now();
   size_t work_done = 0;
   for (size_t t = 0; t < todo.size(); ++t) {
