@@ -53,4 +53,27 @@ endif()
 # The .tar.gz unpacks into one folder named after the package.
 set(CPACK_ARCHIVE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME})
 
+# Design-grade model folders: 'cmake --build BUILD --target models' builds
+# them once into the user's data folder (jpcp_models install; some 30 minutes
+# on two cores); 'models_package' makes the jpcp-models .deb and .tar.gz from
+# them in BUILD/models-package (cmake/models-package).
+if(TARGET jpcp_models)
+  add_custom_target(models COMMAND jpcp_models install USES_TERMINAL
+    COMMENT "Design-grade model folders (jpcp_models install)")
+  set(JPCP_MODELS_DIR "" CACHE PATH "Design-grade model folders for the jpcp-models package (default: the user's)")
+  set(models_dir "${JPCP_MODELS_DIR}")
+  if(NOT models_dir)
+    if(DEFINED ENV{XDG_DATA_HOME} AND NOT "$ENV{XDG_DATA_HOME}" STREQUAL "")
+      set(models_dir "$ENV{XDG_DATA_HOME}/jpcp/models/${PROJECT_VERSION}")
+    else()
+      set(models_dir "$ENV{HOME}/.local/share/jpcp/models/${PROJECT_VERSION}")
+    endif()
+  endif()
+  add_custom_target(models_package
+    COMMAND ${CMAKE_COMMAND} -S ${CMAKE_CURRENT_SOURCE_DIR}/cmake/models-package -B ${CMAKE_BINARY_DIR}/models-package
+      -DJPCP_MODELS_DIR=${models_dir} -DJPCP_VERSION=${PROJECT_VERSION} -DCMAKE_INSTALL_PREFIX=${CMAKE_INSTALL_PREFIX}
+    COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR}/models-package --target package
+    USES_TERMINAL COMMENT "jpcp-models package from ${models_dir}")
+endif()
+
 include(CPack)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The example: writes one example section for each program, builds the
-# demonstration models, runs jpcp_cracking and jpcp_faulting, names every
+# The example: writes one example section for each program, uses the
+# design-grade models when installed ('jpcp_models install') or else builds
+# the demonstration models, runs jpcp_cracking and jpcp_faulting, names every
 # result file, and ends with the two headline numbers (percent slabs cracked,
 # mean joint faulting) at the end of the design life. When the companion
 # Python package is there it also writes an HTML report of both runs.
@@ -109,13 +110,37 @@ say "== Writing the example sections into $out"
 "$bin/jpcp_example" faulting "$faulting_in" "${example_args[@]}" || fail "jpcp_example faulting failed"
 section=$(head -n 1 "$cracking_in/FileList.txt" 2>/dev/null | tr -d '\r')
 
+# The design-grade model folders built by 'jpcp_models install' (or the
+# jpcp-models package) when present: a complete design build's MANIFEST.json.
+design_models() {
+  local version root
+  version=$("$bin/jpcp_models" --version | awk '{print $2}')
+  for root in "${XDG_DATA_HOME:-$HOME/.local/share}/jpcp/models/$version" "$bin/../share/jpcp/models" \
+    /usr/local/share/jpcp/models /usr/share/jpcp/models; do
+    if grep -qs '"complete": true' "$root/cracking/MANIFEST.json" && grep -qs '"complete": true' "$root/faulting/MANIFEST.json" &&
+      grep -qs '"grade": "design"' "$root/cracking/MANIFEST.json" && grep -qs '"grade": "design"' "$root/faulting/MANIFEST.json"; then
+      (cd "$root" && pwd)
+      return 0
+    fi
+  done
+  return 1
+}
+
 say ""
-say "== Building the demonstration models into $models"
-say "   These models interpolate closed-form slab responses. They are"
-say "   demonstration models, NOT FOR DESIGN: the numbers below show how the"
-say "   programs work, not how a real pavement will perform."
-"$bin/jpcp_models" demo-cracking "$models/cracking" || fail "jpcp_models demo-cracking failed"
-"$bin/jpcp_models" demo-faulting "$models/faulting" || fail "jpcp_models demo-faulting failed"
+if design=$(design_models); then
+  say "== Using the design-grade models in $design"
+  mkdir -p "$models"
+  ln -s "$design/cracking" "$models/cracking"
+  ln -s "$design/faulting" "$models/faulting"
+else
+  say "design-grade models not installed: using the demonstration models (not for design); build the design-grade ones once with 'jpcp_models install'"
+  say "== Building the demonstration models into $models"
+  say "   These models interpolate closed-form slab responses. They are"
+  say "   demonstration models, NOT FOR DESIGN: the numbers below show how the"
+  say "   programs work, not how a real pavement will perform."
+  "$bin/jpcp_models" demo-cracking "$models/cracking" || fail "jpcp_models demo-cracking failed"
+  "$bin/jpcp_models" demo-faulting "$models/faulting" || fail "jpcp_models demo-faulting failed"
+fi
 [ "$status" -eq 0 ] || exit 1
 
 # Lists the result files of a folder that exist, one per line, with what
@@ -192,7 +217,11 @@ name_files "$faulting_in" \
 
 # --- headline numbers ----------------------------------------------------
 say ""
-say "== Result (demonstration models, not for design)"
+if [ -n "${design:-}" ]; then
+  say "== Result (design-grade models)"
+else
+  say "== Result (demonstration models, not for design)"
+fi
 cracking_csv="$cracking_out/${section}_Cracking.csv"
 faulting_csv="$faulting_in/JPCP_faulting2.csv"
 if [ -s "$cracking_csv" ] && [ "$(wc -l <"$cracking_csv")" -gt 1 ]; then

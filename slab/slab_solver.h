@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,34 @@ struct SlabSolution {
   ContactReport report;
 };
 
-// Solves a case that passed the case-file checks.
+namespace internal {
+class BackendSolver;
+}
+
+// Solves cases one after another. From one case to the next of the same
+// mesh it keeps what depends on the mesh alone (ordering, symbolic
+// factorisation, matrix pattern), the contact a tensionless case ended in
+// (the next case marked `warm_start` starts from it) and the factor with the
+// matrix values it holds (a case of the same plate and joint values starts
+// from it). One per worker thread: it is not to be shared between threads.
+class SlabSolver {
+ public:
+  explicit SlabSolver(SparseBackend backend = default_backend());
+  ~SlabSolver();
+  SlabSolver(SlabSolver&&) noexcept;
+  SlabSolver& operator=(SlabSolver&&) noexcept;
+
+  // Solves a case that passed the case-file checks.
+  SlabSolution solve(const SlabCase& c);
+  // Drops the kept contact and factor values (the ordering stays), so that
+  // the results of the cases that follow do not depend on those before.
+  void start_block();
+
+ private:
+  std::unique_ptr<internal::BackendSolver> backend_;
+};
+
+// Solves one case on a solver of its own (nothing kept from other cases).
 SlabSolution solve_case(const SlabCase& c, SparseBackend backend = default_backend());
 
 // Response at a point of the system. A point on a joint belongs to the slab

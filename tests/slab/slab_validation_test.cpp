@@ -264,14 +264,15 @@ double relative_difference(const std::vector<double>& a, const std::vector<doubl
 // in the same state as one that starts from full contact, in no more solves
 // (the same dofs to round-off: the factor is modified along another path).
 TEST(SlabSolverProperties, WarmStartEndsInTheSameContact) {
-  auto solve = [](double dT, bool warm) {
+  SlabSolver solver;
+  auto solve = [&](double dT, bool warm) {
     SlabCase sc = plain_case(180, 144, 8);
     sc.tensionless = true;
     sc.self_weight = true;
     sc.temperature_difference_F = dT;
     sc.warm_start = warm;
     sc.loads = {{85, 0, 10, 10, 90}};
-    return solve_case(sc);
+    return solver.solve(sc);
   };
   solve(-40, false);
   const SlabSolution warm = solve(-36, true), cold = solve(-36, false);

@@ -72,18 +72,39 @@ inline std::vector<float> axis(double lo, double hi, int count, bool geometric) 
   return geometric ? geometric_nodes(lo, hi, count) : nodes(lo, hi, count);
 }
 
-// Element size of the model grids for a slab of radius l: l / 2.5, within
-// [3, 12] in and no smaller than 1/30 of the system's longest side. Coarser
-// than a design analysis would use: the grids need thousands of solves.
-inline double element_size(double l, double longest_in) {
-  return std::clamp(l / 2.5, std::max(3.0, longest_in / 30.0), 12.0);
-}
+// Element size (in) of a system of radius l (in) whose longest side is
+// `longest_in`: l / per_radius within [min_in, max_in], and no smaller than
+// longest / per_longest (per_longest = 0: no such bound); times `scale` (a
+// convergence study's refinement).
+// Under the loads (and one element around them) elements of at most
+// `refine_in` (0: no finer than elsewhere), times `scale` too.
+struct MeshRule {
+  double per_radius, min_in, max_in, per_longest;
+  double refine_in = 0.0;
+  double scale = 1.0;
+  double size(double l, double longest_in) const {
+    if (per_longest <= 0.0) return scale * std::clamp(l / per_radius, min_in, max_in);
+    return scale * std::clamp(l / per_radius, std::max(min_in, longest_in / per_longest), max_in);
+  }
+  double under_loads(double element_in) const {
+    return refine_in > 0.0 ? std::min(element_in, scale * refine_in) : element_in;
+  }
+};
 
-// Deflections settle on coarser meshes than stresses: the faulting grids use
-// up to 16 in and at least 1/24 of the longest side.
-inline double deflection_element_size(double l, double longest_in) {
-  return std::clamp(l / 2.5, std::max(3.0, longest_in / 24.0), 16.0);
-}
+// The element sizes of a folder: stresses and deflections.
+struct Meshing {
+  std::string name;
+  MeshRule stress, deflection;
+};
+
+// The small test folders (--points N): l / 2.5 within [3, 12] in (stresses)
+// or [3, 16] in (deflections), no smaller than 1/30 (1/24) of the system.
+inline Meshing test_meshing() { return {"test", {2.5, 3.0, 12.0, 30.0}, {2.5, 3.0, 16.0, 24.0}}; }
+
+// The design folders: from the convergence study of docs/model-verification.md
+// (the stresses at the governing positions within 1 % of a mesh twice as
+// fine, the corner deflections within 2 %).
+inline Meshing design_meshing() { return {"design", {4.0, 2.0, 8.0, 0.0, 2.5}, {3.0, 2.0, 8.0, 0.0, 4.0}}; }
 
 inline fem::SlabCase base_case(double h, double E, double k, double gamma_pci) {
   fem::SlabCase c;
@@ -118,13 +139,13 @@ inline double modulus_for(double l, double h, double k) {
   return 12.0 * (1.0 - slab::nu * slab::nu) * k * std::pow(l, 4.0) / (h * h * h);
 }
 
-inline fem::SlabCase bottom_up_case(const Inputs& x, bool tandem) {
+inline fem::SlabCase bottom_up_case(const Inputs& x, bool tandem, const Meshing& m) {
   const double L = x[0], rho = x[1], xp = x[2], phi = x[3], lambda = x[4];
   const double l = 12.0 * L / rho, h = slab::reference_thickness(l);
   fem::SlabCase c = base_case(h, slab::reference_modulus, slab::reference_k, slab::reference_gamma);
   c.lengths_ft = {L};
-  c.mesh_in = element_size(l, std::max(12.0 * L, 144.0));
-  c.refine_in = c.mesh_in;
+  c.mesh_in = m.stress.size(l, std::max(12.0 * L, 144.0));
+  c.refine_in = m.stress.under_loads(c.mesh_in);
   c.temperature_difference_F = difference_for(c, phi);
   const double P = lambda * slab::reference_gamma * 1728.0 * L * h;
   const double mid = 6.0 * L;
@@ -136,7 +157,7 @@ inline fem::SlabCase bottom_up_case(const Inputs& x, bool tandem) {
 
 // Slab of thickness h_r with a shoulder, bonded, for one tire: length long
 // enough to stand for an infinite slab along the edge.
-inline fem::SlabCase tire_case(double h, double lte, double reach_in) {
+inline fem::SlabCase tire_case(double h, double lte, double reach_in, const Meshing& m) {
   const double l = slab::reference_radius(h);
   fem::SlabCase c = base_case(h, slab::reference_modulus, slab::reference_k, slab::reference_gamma);
   const double length = 2.0 * std::max(90.0, reach_in + 3.0 * l);
@@ -145,29 +166,29 @@ inline fem::SlabCase tire_case(double h, double lte, double reach_in) {
   c.tensionless = false;
   c.self_weight = false;
   c.longitudinal.lte_percent = lte;
-  c.mesh_in = element_size(l, length);
-  c.refine_in = c.mesh_in;
+  c.mesh_in = m.stress.size(l, length);
+  c.refine_in = m.stress.under_loads(c.mesh_in);
   c.points = {{length / 2, 0.0}};
   return c;
 }
 
-inline fem::SlabCase edge_tire_case(const Inputs& x) {
+inline fem::SlabCase edge_tire_case(const Inputs& x, const Meshing& m) {
   const double lte = x[0], offset = x[1], w = x[2], r = x[3], h = x[4];
-  fem::SlabCase c = tire_case(h, lte, 0.0);
+  fem::SlabCase c = tire_case(h, lte, 0.0, m);
   const double mid = c.points[0].x_in, along = r * w;
   c.loads.push_back({mid - along / 2, offset, along, w, 100.0});
   return c;
 }
 
-inline fem::SlabCase adjacent_axle_case(const Inputs& x) {
+inline fem::SlabCase adjacent_axle_case(const Inputs& x, const Meshing& m) {
   const double h = x[0], y = x[1], s = x[2], lte = x[3];
-  fem::SlabCase c = tire_case(h, lte, 80.0);
+  fem::SlabCase c = tire_case(h, lte, 80.0, m);
   const double side = 3.95 * 1.7724538509055159, mid = c.points[0].x_in;
   c.loads.push_back({mid + s - side / 2, y, side, side, 4900.0 / (side * side)});
   return c;
 }
 
-inline fem::SlabCase top_down_case(const Inputs& x, double slab_ft, double spacing_ft) {
+inline fem::SlabCase top_down_case(const Inputs& x, double slab_ft, double spacing_ft, const Meshing& m) {
   constexpr double h = 10.0;
   const double e = x[0], l = x[1], phi = x[2], q = x[3], xp = x[4];
   const double k = slab::reference_k;
@@ -179,8 +200,8 @@ inline fem::SlabCase top_down_case(const Inputs& x, double slab_ft, double spaci
   c.shoulder_width_ft = narrow_shoulder_ft;
   c.transverse.lte_percent = 50.0;
   c.longitudinal.lte_percent = std::clamp(2.0 * (e - 5.0), 0.0, 100.0);
-  c.mesh_in = element_size(l, 12.0 * (slab_ft + 2.0 * neighbour_ft));
-  c.refine_in = c.mesh_in;
+  c.mesh_in = m.stress.size(l, 12.0 * (slab_ft + 2.0 * neighbour_ft));
+  c.refine_in = m.stress.under_loads(c.mesh_in);
   c.temperature_difference_F = -difference_for(c, phi);
   const double axle = q * 2.0 * slab::reference_gamma * 25920.0 * h / 2.0;
   const double mid = 12.0 * neighbour_ft + 6.0 * slab_ft;
@@ -196,7 +217,7 @@ inline double dimensionless_deflection(const fem::SlabCase& c, double w) {
   return w * c.k_pci * std::pow(l, 4.0) / (slab::deflection_scale_constant * c.thickness_in);
 }
 
-inline fem::SlabCase faulting_case(const Inputs& x, int axles, double L) {
+inline fem::SlabCase faulting_case(const Inputs& x, int axles, double L, const Meshing& m) {
   constexpr double h = 10.0;
   const double l = x[0], es = x[1], lte = x[2], phi = x[3], lambda = x[4], d = x[5];
   const double k = slab::reference_k;
@@ -205,8 +226,8 @@ inline fem::SlabCase faulting_case(const Inputs& x, int axles, double L) {
   c.shoulder_width_ft = narrow_shoulder_ft;
   c.transverse.lte_percent = lte;
   c.longitudinal.lte_percent = es;
-  c.mesh_in = deflection_element_size(l, 24.0 * L);
-  c.refine_in = c.mesh_in;
+  c.mesh_in = m.deflection.size(l, 24.0 * L);
+  c.refine_in = m.deflection.under_loads(c.mesh_in);
   c.temperature_difference_F = -difference_for(c, phi);
   const double W = slab::faulting_gamma * 25920.0 * h;
   const double joint = 12.0 * L;
@@ -215,12 +236,12 @@ inline fem::SlabCase faulting_case(const Inputs& x, int axles, double L) {
   return c;
 }
 
-inline fem::SlabCase curl_case(double L, double l, double phi) {
+inline fem::SlabCase curl_case(double L, double l, double phi, const Meshing& m) {
   constexpr double h = 10.0;
   const double k = slab::reference_k;
   fem::SlabCase c = base_case(h, modulus_for(l, h, k), k, slab::faulting_gamma);
   c.lengths_ft = {L};
-  c.mesh_in = deflection_element_size(l, 12.0 * L);
+  c.mesh_in = m.deflection.size(l, 12.0 * L);
   c.temperature_difference_F = -difference_for(c, phi);
   c.points = {{0.0, 0.0}};
   return c;
@@ -228,35 +249,58 @@ inline fem::SlabCase curl_case(double L, double l, double phi) {
 
 }  // namespace fe
 
-// Grid of a model: the demonstration model's ranges with `points` nodes a
-// dimension (0: the demonstration model's own nodes).
-inline GridSpec fe_grid(const GridSpec& demo_grid, const std::vector<bool>& geometric, int points) {
-  if (points <= 0) return demo_grid;
+using fe::design_meshing;
+using fe::Meshing;
+using fe::test_meshing;
+
+// Grid of a model over the demonstration model's ranges: `points` nodes a
+// dimension (the test folders), or with points = 0 the design grid of
+// `design` nodes a dimension (where that is the demonstration model's count,
+// its own nodes; `listed`: the design nodes of some inputs given one by
+// one). The design counts are those of the off-grid check of
+// docs/model-verification.md.
+inline GridSpec fe_grid(const GridSpec& demo_grid, const std::vector<bool>& geometric, int points,
+                        const std::vector<int>& design, const std::map<size_t, std::vector<float>>& listed = {}) {
   GridSpec g = demo_grid;
   for (size_t d = 0; d < g.nodes.size(); ++d) {
-    const int count = std::max(points, static_cast<int>(g.orders[d]));
+    if (points <= 0 && listed.count(d) != 0) {
+      g.nodes[d] = listed.at(d);
+      continue;
+    }
+    const int count = points > 0 ? std::max(points, static_cast<int>(g.orders[d])) : design[d];
+    if (points <= 0 && static_cast<size_t>(count) == demo_grid.nodes[d].size()) continue;
     g.nodes[d] = fe::axis(demo_grid.nodes[d].front(), demo_grid.nodes[d].back(), count, geometric[d]);
   }
   return g;
 }
 
-inline std::vector<FeModelGroup> cracking_fe_groups(int points) {
+inline std::vector<FeModelGroup> cracking_fe_groups(int points, const Meshing& m) {
   std::vector<FeModelGroup> groups;
-  const GridSpec bottom = fe_grid(cracking_demo_models()[0].grid, {false, false, false, false, false}, points);
+  // L, 12L/l, x_p, phi, lambda; lambda dense near 0, where a light axle
+  // presses a curled slab back onto the foundation (the stress rises
+  // steeply up to lambda of about 0.2, then slowly)
+  const GridSpec bottom = fe_grid(cracking_demo_models()[0].grid, {false, false, false, false, false}, points,
+                                  {5, 8, 5, 6, 7}, {{4, {0, 0.25, 0.5, 1, 2, 3.5, 5}}});
   auto stress_bottom = [](const Inputs&, const SlabResponses& r) { return r[0].stress_bottom_x_psi; };
-  groups.push_back({bottom, {}, [](const Inputs& x) { return fe::bottom_up_case(x, false); }, {{"bottom_single.ttt", stress_bottom}}});
-  groups.push_back({bottom, {}, [](const Inputs& x) { return fe::bottom_up_case(x, true); }, {{"bottom_tandem.ttt", stress_bottom}}});
-  groups.push_back({fe_grid(cracking_demo_models()[2].grid, {false, false, false, true, true}, points), {},
-                    fe::edge_tire_case, {{"edge_tire.ttt", stress_bottom}}});
-  groups.push_back({fe_grid(cracking_demo_models()[3].grid, {true, false, false, false}, points), {},
-                    fe::adjacent_axle_case, {{"adjacent_axle.ttt", stress_bottom}}});
-  const GridSpec top = fe_grid(cracking_demo_models()[4].grid, {false, true, false, false, false, false}, points);
+  groups.push_back({bottom, {}, [m](const Inputs& x) { return fe::bottom_up_case(x, false, m); }, {{"bottom_single.ttt", stress_bottom}}});
+  groups.push_back({bottom, {}, [m](const Inputs& x) { return fe::bottom_up_case(x, true, m); }, {{"bottom_tandem.ttt", stress_bottom}}});
+  // LTE, x, w, r, h
+  groups.push_back({fe_grid(cracking_demo_models()[2].grid, {false, false, false, true, true}, points, {4, 6, 4, 5, 7}), {},
+                    [m](const Inputs& x) { return fe::edge_tire_case(x, m); }, {{"edge_tire.ttt", stress_bottom}}});
+  // h, y, s, LTE
+  groups.push_back({fe_grid(cracking_demo_models()[3].grid, {true, false, false, false}, points, {7, 8, 5, 4}), {},
+                    [m](const Inputs& x) { return fe::adjacent_axle_case(x, m); }, {{"adjacent_axle.ttt", stress_bottom}}});
+  // e, l, phi (the demonstration nodes, dense about 0), q, x_p, the unused
+  // sixth input; e dense towards 55 (a shoulder tied with 100 % load
+  // transfer), where the top stress falls by a third over the last few units
+  const GridSpec top = fe_grid(cracking_demo_models()[4].grid, {false, true, false, false, false, false}, points,
+                               {6, 6, 8, 4, 4, 5}, {{0, {5, 25, 40, 48, 52, 55}}});
   auto stress_top = [](const Inputs&, const SlabResponses& r) { return r[0].stress_top_x_psi; };
   for (size_t r = 0; r < demo::top_down_slab_ft.size(); ++r) {
     for (size_t k = 0; k < 4; ++k) {
       const double slab_ft = demo::top_down_slab_ft[r], spacing = demo::top_down_spacing_ft[r][k];
       groups.push_back({top, {false, false, false, false, false, true},
-                        [slab_ft, spacing](const Inputs& x) { return fe::top_down_case(x, slab_ft, spacing); },
+                        [slab_ft, spacing, m](const Inputs& x) { return fe::top_down_case(x, slab_ft, spacing, m); },
                         {{"top" + std::to_string(static_cast<int>(slab_ft)) + "d" + std::to_string(k + 1) + ".ttt",
                           stress_top}}});
     }
@@ -264,20 +308,24 @@ inline std::vector<FeModelGroup> cracking_fe_groups(int points) {
   return groups;
 }
 
-inline std::vector<FeModelGroup> faulting_fe_groups(int points) {
+inline std::vector<FeModelGroup> faulting_fe_groups(int points, const Meshing& m) {
   std::vector<FeModelGroup> groups;
-  const GridSpec grid = fe_grid(faulting_demo_models()[0].grid, {true, false, false, false, false, false}, points);
+  // l, ES, LTE, phi, lambda, d; the two load transfers dense near 0, where a
+  // stiff slab (large l) under a heavy axle deflects a sixth less with 5 %
+  // than with none
+  const GridSpec grid = fe_grid(faulting_demo_models()[0].grid, {true, false, false, false, false, false}, points,
+                                {6, 5, 5, 5, 4, 4}, {{1, {0, 5, 20, 50, 100}}, {2, {0, 5, 20, 50, 100}}});
   const std::array<const char*, 3> names = {"single", "tandem", "tridem"};
   for (int axles = 1; axles <= 3; ++axles) {
     for (double L : faulting_node_spacings_ft) {
       const std::string tail = "_" + std::to_string(static_cast<int>(L)) + ".ttt";
       const std::string stem = std::string("defl_") + names[static_cast<size_t>(axles - 1)];
-      auto corner = [axles, L](size_t point) {
-        return [axles, L, point](const Inputs& x, const SlabResponses& r) {
-          return fe::dimensionless_deflection(fe::faulting_case(x, axles, L), r[point].deflection_in);
+      auto corner = [axles, L, m](size_t point) {
+        return [axles, L, point, m](const Inputs& x, const SlabResponses& r) {
+          return fe::dimensionless_deflection(fe::faulting_case(x, axles, L, m), r[point].deflection_in);
         };
       };
-      groups.push_back({grid, {}, [axles, L](const Inputs& x) { return fe::faulting_case(x, axles, L); },
+      groups.push_back({grid, {}, [axles, L, m](const Inputs& x) { return fe::faulting_case(x, axles, L, m); },
                         {{stem + "_loaded" + tail, corner(0)}, {stem + "_unloaded" + tail, corner(1)}}});
     }
   }
@@ -309,8 +357,10 @@ inline std::string case_key(const fem::SlabCase& c) {
   return key;
 }
 
-// Responses of every case, solving each distinct case once on all cores.
-inline std::vector<SlabResponses> solve_distinct_cases(const std::vector<fem::SlabCase>& cases) {
+// Responses of every case, solving each distinct case once on all cores
+// (`solved`: how many were solved).
+inline std::vector<SlabResponses> solve_distinct_cases(const std::vector<fem::SlabCase>& cases,
+                                                       size_t* solved_count = nullptr) {
   std::map<std::string, size_t> first;
   std::vector<size_t> distinct_of(cases.size());
   std::vector<fem::SlabCase> distinct;
@@ -335,118 +385,13 @@ inline std::vector<SlabResponses> solve_distinct_cases(const std::vector<fem::Sl
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return mesh_keys[a] < mesh_keys[b]; });
   std::vector<fem::SlabCase> sorted;
   for (size_t i : order) sorted.push_back(distinct[i]);
+  if (solved_count != nullptr) *solved_count = sorted.size();
   const std::vector<SlabResponses> solved_sorted = fem::solve_cases(sorted);
   std::vector<SlabResponses> solved(distinct.size());
   for (size_t i = 0; i < order.size(); ++i) solved[order[i]] = solved_sorted[i];
   std::vector<SlabResponses> out(cases.size());
   for (size_t i = 0; i < cases.size(); ++i) out[i] = solved[distinct_of[i]];
   return out;
-}
-
-// Solves every case of a group on all cores and builds its model files
-// into `dir`; prints one line per group.
-inline bool write_fe_group(const std::filesystem::path& dir, const FeModelGroup& group, std::string& error) {
-  const auto started = std::chrono::steady_clock::now();
-  const GridSpec& grid = group.grid;
-  error = grid_problem(grid);
-  if (!error.empty()) return false;
-  const size_t n = grid.nodes.size();
-  std::vector<bool> unused = group.unused;
-  unused.resize(n, false);
-  // Cases of the nodes whose unused inputs sit at their first value.
-  std::vector<fem::SlabCase> cases;
-  std::vector<Inputs> case_inputs;
-  std::vector<size_t> idx(n, 0);
-  size_t total = 1;
-  for (const auto& v : grid.nodes) total *= v.size();
-  std::vector<size_t> case_of(total);
-  for (size_t done = 0; done < total; ++done) {
-    Inputs x(n);
-    bool first = true;
-    for (size_t d = 0; d < n; ++d) {
-      x[d] = grid.nodes[d][idx[d]];
-      if (unused[d] && idx[d] != 0) first = false;
-    }
-    if (first) {
-      cases.push_back(group.make_case(x));
-      case_inputs.push_back(x);
-    }
-    for (size_t d = 0; d < n && ++idx[d] == grid.nodes[d].size(); ++d) idx[d] = 0;
-  }
-  const std::vector<SlabResponses> responses = solve_distinct_cases(cases);
-  for (const auto& [name, response] : group.outputs) {
-    std::vector<float> values(total);
-    std::fill(idx.begin(), idx.end(), 0);
-    for (size_t done = 0; done < total; ++done) {
-      // The case of this node: the same node with its unused inputs at their first value.
-      size_t case_index = 0, stride = 1;
-      for (size_t d = 0; d < n; ++d) {
-        if (!unused[d]) case_index += stride * idx[d];
-        if (!unused[d]) stride *= grid.nodes[d].size();
-      }
-      const double v = response(case_inputs[case_index], responses[case_index]);
-      if (!std::isfinite(v)) {
-        error = name + ": the solver gave no response at a grid node";
-        return false;
-      }
-      values[file_index(grid, idx)] = static_cast<float>(v);
-      for (size_t d = 0; d < n && ++idx[d] == grid.nodes[d].size(); ++d) idx[d] = 0;
-    }
-    ModelFile model;
-    if (!build_model(grid, std::move(values), model, error)) {
-      error = name + ": " + error;
-      return false;
-    }
-    if (!write_text_file(dir / name, model_file_text(model), error)) return false;
-  }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::printf("%s: %zu grid cases, %.1f s\n", group.outputs.front().first.c_str(), cases.size(), seconds);
-  std::fflush(stdout);
-  return true;
-}
-
-inline bool write_cracking_fe(const std::filesystem::path& dir, int points, std::string& error) {
-  if (!prepare_folder(dir, error)) return false;
-  const std::vector<FeModelGroup> groups = cracking_fe_groups(points);
-  std::string info;
-  for (size_t i = 0; i < groups.size(); ++i) {
-    if (!write_fe_group(dir, groups[i], error)) return false;
-    if (i < 4) info += groups[i].outputs.front().first + "\n";
-  }
-  return write_text_file(dir / "NNinfo.txt", info, error);
-}
-
-inline std::string fe_curl_grid_text(int points) {
-  std::vector<float> Ls = curl_grid_spacings(), ls = curl_grid_radii(), ps = curl_grid_phis();
-  if (points > 0) {
-    const int count = std::max(points, 3);
-    Ls = fe::axis(Ls.front(), Ls.back(), count, false);
-    ls = fe::axis(ls.front(), ls.back(), count, false);
-    ps = fe::axis(ps.front(), ps.back(), count, false);
-  }
-  std::vector<fem::SlabCase> cases;
-  for (float p : ps)
-    for (float l : ls)
-      for (float L : Ls) cases.push_back(fe::curl_case(L, l, p));
-  const std::vector<SlabResponses> responses = solve_distinct_cases(cases);
-  return curl_grid_csv(Ls, ls, ps, [&](size_t i, float, float, float) {
-    return fe::dimensionless_deflection(cases[i], responses[i][0].deflection_in);
-  });
-}
-
-inline bool write_faulting_fe(const std::filesystem::path& dir, int points, std::string& error) {
-  if (!prepare_folder(dir, error)) return false;
-  for (const FeModelGroup& g : faulting_fe_groups(points)) {
-    if (!write_fe_group(dir, g, error)) return false;
-  }
-  // NNinfo.txt order: single loaded (5 spacings), single unloaded, tandem loaded, ...
-  std::string info;
-  for (const char* axle : {"single", "tandem", "tridem"})
-    for (const char* side : {"_loaded_", "_unloaded_"})
-      for (double L : faulting_node_spacings_ft)
-        info += std::string("defl_") + axle + side + std::to_string(static_cast<int>(L)) + ".ttt\n";
-  if (!write_text_file(dir / "NNinfo.txt", info, error)) return false;
-  return write_text_file(dir / "defl0.csv", fe_curl_grid_text(points), error);
 }
 
 }  // namespace jpcp::models

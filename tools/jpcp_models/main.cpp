@@ -1,7 +1,9 @@
 // jpcp_models: builds NN model files from gridded responses and writes the
 // demonstration model folders of both programs.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -12,6 +14,7 @@
 #include "common/platform/paths.h"
 #include "tools/jpcp_models/csv_grid.h"
 #include "tools/jpcp_models/demo_models.h"
+#include "tools/jpcp_models/fe_build.h"
 #include "tools/jpcp_models/fe_models.h"
 #include "tools/jpcp_models/model_builder.h"
 
@@ -21,8 +24,11 @@ constexpr const char* help_text = R"(Usage:
   jpcp_models build --grid GRID.csv --groups IG1,IG2 [--order K | --orders K1,..,KN] --out MODEL
   jpcp_models demo-cracking DIR
   jpcp_models demo-faulting DIR
-  jpcp_models fe-cracking DIR [--points N]
-  jpcp_models fe-faulting DIR [--points N]
+  jpcp_models fe-cracking DIR [--points N] [--only FILE] [--mesh design|test]
+  jpcp_models fe-faulting DIR [--points N] [--only FILE] [--mesh design|test]
+  jpcp_models fe-point DIR FILE X1,X2,...
+  jpcp_models fe-direct cracking|faulting FILE X1,X2,... [--points N] [--mesh-scale S]
+  jpcp_models install [DIR]
   jpcp_models --help | -h | --version
 
 build
@@ -45,13 +51,35 @@ demo-faulting DIR
   curl deflection grid defl0.csv for jpcp_faulting.
 
 fe-cracking DIR, fe-faulting DIR
-  Write the same folders with every response computed by the slab
-  finite-element solver on all cores. --points N puts N nodes on every input
-  (at least the order); without it the grids of the demonstration models are
-  used, which takes hours.
+  Write the design-grade folders: the same files with every response
+  computed by the slab finite-element solver on all cores, on the design
+  grids and meshes, with MANIFEST.json (program, solver settings, grids,
+  element sizes, build times, SHA-256 of every file). A build that was
+  stopped resumes: the models it finished are kept, the one it was on is
+  redone. One line per model with the time left. --only FILE rebuilds the
+  model that writes FILE. --points N builds a small test folder instead
+  (N nodes on every input, coarser meshes; marked as not for design);
+  --mesh design|test chooses the meshes apart from the grids.
 
-The demonstration models are for demonstration and testing, not for design.
-They interpolate closed-form slab-on-dense-liquid responses (see
+fe-point DIR FILE X1,X2,...
+  For one input point of one model file of a folder built by fe-cracking or
+  fe-faulting: the folder's spline value and the direct solve of the same
+  slab system, as one line "spline VALUE direct VALUE".
+
+fe-direct cracking|faulting FILE X1,X2,...
+  The direct solve alone ("direct VALUE element_in SIZE"), on the design
+  meshes (--points N: the test meshes) with the element sizes times
+  --mesh-scale S; for convergence studies.
+
+install [DIR]
+  Builds (or completes) both design-grade folders in
+  DIR/{cracking,faulting}; DIR defaults to
+  $XDG_DATA_HOME/jpcp/models/VERSION (~/.local/share/jpcp/models/VERSION),
+  where the example, jpcp batch, the section builder and the report find
+  them.
+
+The demonstration models (demo-cracking, demo-faulting) are for
+demonstration and testing, not for design. They interpolate closed-form slab-on-dense-liquid responses (see
 tools/jpcp_models/README.md for formulas, inputs, units and ranges).
 )";
 
@@ -77,6 +105,138 @@ int fail(const std::string& message) {
 int usage_error(const std::string& message) {
   std::cerr << "jpcp_models: " << message << "\n" << jpcp::cli::help_hint("jpcp_models") << "\n";
   return jpcp::platform::exit_command_line;
+}
+
+// The version alone ("1.2.3") from the version line.
+std::string program_version() {
+  std::string line = jpcp::cli::version_line("jpcp_models");
+  line = line.substr(line.find(' ') + 1);
+  return line.substr(0, line.find(' '));
+}
+
+// Where `install` puts the design-grade folders by default.
+std::filesystem::path default_install_folder() {
+  std::filesystem::path base;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') base = xdg;
+  else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    base = std::filesystem::path(home) / ".local" / "share";
+  else if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr && *local != '\0') base = local;
+  else base = ".";
+  return base / "jpcp" / "models" / program_version();
+}
+
+bool parse_real_list(const std::string& text, std::vector<double>& out) {
+  out.clear();
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    char* end = nullptr;
+    const double v = std::strtod(item.c_str(), &end);
+    if (item.empty() || *end != '\0' || !std::isfinite(v)) return false;
+    out.push_back(v);
+  }
+  return !out.empty();
+}
+
+int parse_points(const std::string& text, int& points) {
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || v < 3 || v > 90) return usage_error("--points needs an integer from 3 to 90");
+  points = static_cast<int>(v);
+  return 0;
+}
+
+std::string value_text(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.7g", v);
+  return buffer;
+}
+
+int run_fe_point(const std::vector<std::string>& args) {
+  if (args.size() != 4) return usage_error("fe-point needs DIR FILE X1,X2,...");
+  const std::filesystem::path dir = args[1];
+  bool read = false;
+  const std::string text = jpcp::models::read_file_bytes(dir / "MANIFEST.json", read);
+  if (!read) return fail((dir / "MANIFEST.json").string() + ": cannot open (not a folder built by fe-cracking or fe-faulting)");
+  nlohmann::json manifest;
+  try {
+    manifest = nlohmann::json::parse(text);
+  } catch (const nlohmann::json::exception&) {
+    return fail((dir / "MANIFEST.json").string() + ": not JSON");
+  }
+  const nlohmann::json settings = manifest.value("settings", nlohmann::json::object());
+  const std::string kind = settings.value("folder", "");
+  jpcp::models::FeBuildOptions options;
+  options.points = settings.value("points", 0);
+  options.mesh = settings.value("meshing", nlohmann::json::object()).value("name", "");
+  if (kind != "cracking" && kind != "faulting") return fail((dir / "MANIFEST.json").string() + ": settings.folder: missing");
+  const auto folder = kind == "cracking" ? jpcp::models::FeFolder::cracking : jpcp::models::FeFolder::faulting;
+  jpcp::models::FeModelGroup group;
+  size_t output = 0;
+  if (!jpcp::models::find_fe_output(folder, options, 1.0, args[2], group, output))
+    return fail(args[2] + ": not a model file of the " + kind + " folder");
+  std::vector<double> x;
+  if (!parse_real_list(args[3], x) || x.size() != group.grid.nodes.size())
+    return usage_error(args[2] + " takes " + std::to_string(group.grid.nodes.size()) + " inputs, comma-separated");
+  jpcp::models::ModelFile model;
+  std::string error;
+  if (!jpcp::models::read_model_file(dir / args[2], model, error)) return fail(error);
+  for (size_t d = 0; d < x.size(); ++d) {
+    if (x[d] < group.grid.nodes[d].front() || x[d] > group.grid.nodes[d].back())
+      return fail("input " + std::to_string(d + 1) + " = " + value_text(x[d]) + " lies outside the grid (" +
+                  value_text(group.grid.nodes[d].front()) + " to " + value_text(group.grid.nodes[d].back()) + ")");
+  }
+  const double spline = jpcp::models::evaluate_model(model, x);
+  double element = 0;
+  const double direct = jpcp::models::fe_direct(group, output, jpcp::models::Inputs(x.begin(), x.end()), element);
+  std::cout << "spline " << value_text(spline) << " direct " << value_text(direct) << "\n";
+  return 0;
+}
+
+int run_fe_direct(const std::vector<std::string>& args) {
+  if (args.size() < 4) return usage_error("fe-direct needs cracking|faulting FILE X1,X2,...");
+  if (args[1] != "cracking" && args[1] != "faulting") return usage_error("fe-direct: cracking or faulting, not " + args[1]);
+  jpcp::models::FeBuildOptions options;
+  double scale = 1.0;
+  for (size_t i = 4; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) return usage_error("option " + args[i] + " needs a value");
+    if (args[i] == "--points") {
+      if (const int status = parse_points(args[i + 1], options.points)) return status;
+    } else if (args[i] == "--mesh-scale") {
+      std::vector<double> v;
+      if (!parse_real_list(args[i + 1], v) || v.size() != 1 || v[0] < 0.1 || v[0] > 4)
+        return usage_error("--mesh-scale needs a number from 0.1 to 4");
+      scale = v[0];
+    } else {
+      return usage_error("unknown option " + args[i]);
+    }
+  }
+  const auto folder = args[1] == "cracking" ? jpcp::models::FeFolder::cracking : jpcp::models::FeFolder::faulting;
+  jpcp::models::FeModelGroup group;
+  size_t output = 0;
+  if (!jpcp::models::find_fe_output(folder, options, scale, args[2], group, output))
+    return fail(args[2] + ": not a model file of the " + args[1] + " folder");
+  std::vector<double> x;
+  if (!parse_real_list(args[3], x) || x.size() != group.grid.nodes.size())
+    return usage_error(args[2] + " takes " + std::to_string(group.grid.nodes.size()) + " inputs, comma-separated");
+  double element = 0;
+  const double direct = jpcp::models::fe_direct(group, output, jpcp::models::Inputs(x.begin(), x.end()), element);
+  std::cout << "direct " << value_text(direct) << " element_in " << value_text(element) << "\n";
+  return 0;
+}
+
+int run_install(const std::vector<std::string>& args) {
+  if (args.size() > 2) return usage_error("install takes at most one folder argument");
+  const std::filesystem::path base = args.size() == 2 ? std::filesystem::path(args[1]) : default_install_folder();
+  std::string error;
+  for (const auto& [name, folder] : {std::pair{"cracking", jpcp::models::FeFolder::cracking},
+                                     std::pair{"faulting", jpcp::models::FeFolder::faulting}}) {
+    std::cout << "building the design-grade " << name << " models in " << (base / name).string() << "\n";
+    std::cout.flush();
+    if (!jpcp::models::write_fe_folder(folder, base / name, {}, error)) return fail(error);
+  }
+  std::cout << "installed the design-grade models in " << base.string() << "\n";
+  return 0;
 }
 
 int run_build(const std::vector<std::string>& args) {
@@ -142,21 +302,29 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "fe-cracking" || command == "fe-faulting") {
-    int points = 0;
-    if (args.size() == 4 && args[2] == "--points") {
-      char* end = nullptr;
-      const long v = std::strtol(args[3].c_str(), &end, 10);
-      if (args[3].empty() || *end != '\0' || v < 3 || v > 90) return usage_error("--points needs an integer from 3 to 90");
-      points = static_cast<int>(v);
-    } else if (args.size() != 2) {
-      return usage_error(command + " needs one folder argument and optionally --points N");
+    if (args.size() < 2 || args[1].rfind("--", 0) == 0) return usage_error(command + " needs one folder argument");
+    jpcp::models::FeBuildOptions options;
+    for (size_t i = 2; i < args.size(); i += 2) {
+      if (i + 1 >= args.size()) return usage_error("option " + args[i] + " needs a value");
+      if (args[i] == "--points") {
+        if (const int status = parse_points(args[i + 1], options.points)) return status;
+      } else if (args[i] == "--only") {
+        options.only = args[i + 1];
+      } else if (args[i] == "--mesh") {
+        if (args[i + 1] != "design" && args[i + 1] != "test") return usage_error("--mesh needs design or test");
+        options.mesh = args[i + 1];
+      } else {
+        return usage_error("unknown option " + args[i]);
+      }
     }
     std::string error;
-    const bool ok = command == "fe-cracking" ? jpcp::models::write_cracking_fe(args[1], points, error)
-                                             : jpcp::models::write_faulting_fe(args[1], points, error);
-    if (!ok) return fail(error);
+    const auto folder = command == "fe-cracking" ? jpcp::models::FeFolder::cracking : jpcp::models::FeFolder::faulting;
+    if (!jpcp::models::write_fe_folder(folder, args[1], options, error)) return fail(error);
     std::cout << "wrote " << command.substr(3) << " finite-element models to " << args[1] << "\n";
     return 0;
   }
+  if (command == "fe-point") return run_fe_point(args);
+  if (command == "fe-direct") return run_fe_direct(args);
+  if (command == "install") return run_install(args);
   return usage_error("unknown command " + command);
 }

@@ -126,6 +126,14 @@ def _run(options) -> int:
     if options.engine == "inprocess" and (options.timeout or options.sshloginfile):
         raise runner.RunError("--timeout and --sshloginfile need the programs as processes (--engine local)")
     run_dir = os.path.abspath(options.out)
+    missing = tuple(p for p in PROGRAMS if p not in settings.models)
+    if missing:
+        # Programs given no model folder: the installed design-grade ones, else demonstration ones.
+        from jpcp.models_path import default_model_folders
+
+        found, line = default_model_folders(run_dir, missing)
+        settings.models.update(found)
+        print(line)
     study, programs = runner.start_run(options.study, run_dir, settings)
     with runner.Lock(run_dir):
         if options.engine == "slurm":

@@ -149,7 +149,8 @@ def _section_html(section: Section, plots, model_folders: list[ModelFolder], fir
                  + (f"; inputs: {_escape(section.source)}" if section.source else "") + "</p>")
     for folder in model_folders:
         origin = ('<span class="demo">demonstration models: results for demonstration, not design</span>'
-                  if folder.demonstration else "models not marked as demonstration models")
+                  if folder.demonstration else "design-grade models" if folder.design
+                  else "models not marked as demonstration models")
         parts.append(f'<p class="meta">Model folder: {_escape(folder.path)} ({origin})</p>')
     if not model_folders:
         parts.append('<p class="meta">Model folder: not known (no record of the run; give it with --models)</p>')

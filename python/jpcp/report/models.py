@@ -25,6 +25,7 @@ class ModelFolder:
     kind: str  # cracking or faulting
     demonstration: bool
     exists: bool = True
+    design: bool = False  # a complete design-grade build (jpcp_models install)
 
 
 def describe(path) -> ModelFolder:
@@ -34,7 +35,9 @@ def describe(path) -> ModelFolder:
     info = path / "NNinfo.txt"
     if not demonstration and info.exists():
         demonstration = "demonstration" in info.read_text(encoding="latin-1", errors="replace").lower()
-    return ModelFolder(path, kind, demonstration, path.is_dir())
+    from jpcp.models_path import is_design_folder
+
+    return ModelFolder(path, kind, demonstration, path.is_dir(), not demonstration and is_design_folder(path))
 
 
 def models_for(section_folder, kind: str, given=()) -> list[ModelFolder]:
