@@ -127,6 +127,15 @@ class Reader {
     return true;
   }
 
+  // The fields of a data row, which must number `count` (`expected` says
+  // where that count comes from).
+  bool row_fields(size_t line, std::string_view text, size_t count, const std::string& expected,
+                  std::vector<std::string_view>& fields) {
+    fields = split_csv(text);
+    if (fields.size() == count) return true;
+    return fail(line, "", std::to_string(fields.size()) + " fields where " + expected);
+  }
+
   std::vector<RawRow> rows;
   // Typical years take each month from another year: their year fields say
   // nothing about 29 February.
@@ -197,9 +206,8 @@ bool read_epw(const std::vector<std::string_view>& lines, Reader& reader, Weathe
   for (size_t l = header_lines; l < lines.size(); ++l) {
     const size_t line = l + 1;
     if (trim(lines[l]).empty()) continue;
-    const auto fields = split_csv(lines[l]);
-    if (fields.size() != field_count)
-      return reader.fail(line, "", std::to_string(fields.size()) + " fields where an EPW row has 35");
+    std::vector<std::string_view> fields;
+    if (!reader.row_fields(line, lines[l], field_count, "an EPW row has 35", fields)) return false;
     RawRow row;
     row.line = line;
     int32_t minute = 0;
@@ -288,10 +296,10 @@ bool read_tmy3(const std::vector<std::string_view>& lines, Reader& reader, Weath
   for (size_t l = 2; l < lines.size(); ++l) {
     const size_t line = l + 1;
     if (trim(lines[l]).empty()) continue;
-    const auto fields = split_csv(lines[l]);
-    if (fields.size() != names.size())
-      return reader.fail(line, "", std::to_string(fields.size()) + " fields where the column names give " +
-                                       std::to_string(names.size()));
+    std::vector<std::string_view> fields;
+    if (!reader.row_fields(line, lines[l], names.size(),
+                           "the column names give " + std::to_string(names.size()), fields))
+      return false;
     RawRow row;
     row.line = line;
     const std::string_view date = fields[date_index];
@@ -357,10 +365,10 @@ bool read_plain_csv(const std::vector<std::string_view>& lines, Reader& reader, 
   for (size_t l = 1; l < lines.size(); ++l) {
     const size_t line = l + 1;
     if (trim(lines[l]).empty()) continue;
-    const auto fields = split_csv(lines[l]);
-    if (fields.size() != names.size())
-      return reader.fail(line, "", std::to_string(fields.size()) + " fields where the column names give " +
-                                       std::to_string(names.size()));
+    std::vector<std::string_view> fields;
+    if (!reader.row_fields(line, lines[l], names.size(),
+                           "the column names give " + std::to_string(names.size()), fields))
+      return false;
     RawRow row;
     row.line = line;
     const std::string_view time = fields[time_index];
