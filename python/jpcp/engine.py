@@ -25,7 +25,7 @@ from pathlib import Path
 
 import _jpcp_engine
 
-from jpcp.engines.result import RunError, RunResult, combined_cracking, warning_lines
+from jpcp.engines.result import RunError, RunResult, combined_cracking, failed_run, warning_lines
 
 PROGRAMS = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting"}
 ERROR_FILES = {"cracking": "JPCP Errors.txt", "faulting": "ErrorsFAULT.txt"}
@@ -68,12 +68,7 @@ def _raise_on_error(kind: str, raw) -> None:
     if status == 0:
         return
     lines = [message.strip() for message, _ in raw["diagnostics"] if message.strip()]
-    stdout = _decode(raw["stdout"])
-    stderr = _decode(raw["stderr"])
-    last = stdout.strip().splitlines()[-1:] if stdout.strip() else []
-    detail = stderr.strip() or "\n".join(last)
-    what = lines[0] if lines else (detail.splitlines()[0] if detail else f"exit status {status}")
-    raise RunError(f"{PROGRAMS[kind]}: {what}", lines, detail, status)
+    raise failed_run(PROGRAMS[kind], lines, _decode(raw["stdout"]), _decode(raw["stderr"]), status)
 
 
 def run_cracking(source, models_folder, results=None, summary=None, detail=False) -> RunResult:

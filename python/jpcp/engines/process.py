@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 from pathlib import Path
 
-from jpcp.engines.result import RunError, RunResult, combined_cracking, warning_lines
+from jpcp.engines.result import RunError, RunResult, combined_cracking, failed_run, warning_lines
 
 # The engines and the companion programs, found alike.
 PROGRAM_NAMES = {"cracking": "jpcp_cracking", "faulting": "jpcp_faulting", "example": "jpcp_example",
@@ -71,15 +71,9 @@ def _run(command: list[str], error_file: Path) -> str:
     stderr = done.stderr.decode("latin-1")
     if done.returncode == 0:
         return stdout
-    lines = _error_lines(error_file)
     status = done.returncode if done.returncode > 0 else None
-    # A stop prints its one-line message last on the standard output.
-    last = stdout.strip().splitlines()[-1:] if stdout.strip() else []
-    detail = stderr.strip() or "\n".join(last)
-    what = lines[0] if lines else (detail.splitlines()[0] if detail else f"exit status {done.returncode}")
-    if done.returncode < 0:
-        what = f"killed by signal {-done.returncode}"
-    raise RunError(f"{os.path.basename(command[0])}: {what}", lines, detail, status)
+    killed = f"killed by signal {-done.returncode}" if done.returncode < 0 else None
+    raise failed_run(os.path.basename(command[0]), _error_lines(error_file), stdout, stderr, status, killed)
 
 
 def _link_or_copy(source: str, target: str) -> None:

@@ -25,6 +25,18 @@ class RunError(Exception):
         self.exit_status = exit_status
 
 
+def failed_run(program: str, lines: list[str], stdout: str, stderr: str, status: int | None,
+               what: str | None = None) -> RunError:
+    """The RunError of a run that ended with ``status``: its error-file
+    ``lines``, and as detail its standard error or else the last line of its
+    standard output (where a stop prints its message)."""
+    last = stdout.strip().splitlines()[-1:] if stdout.strip() else []
+    detail = stderr.strip() or "\n".join(last)
+    if what is None:
+        what = lines[0] if lines else (detail.splitlines()[0] if detail else f"exit status {status}")
+    return RunError(f"{program}: {what}", lines, detail, status)
+
+
 @dataclass
 class RunResult:
     """The result tables of one run, as the ``jpcp.results`` readers give them.
