@@ -45,8 +45,13 @@ bool read_curl_grid(const std::string& path, const inputs::ReportError& report_e
     return fail(status_reason(status));
   }
   if (nl < curl_order || nr < curl_order || np < curl_order) return fail(curl_grid_reason::too_few_points);
-  const int64_t points = int64_t{nl} * nr * np;
-  if (points > largest_grid) return fail(curl_grid_reason::too_many_points);
+  // Multiplied one axis at a time so that three corrupt counts cannot
+  // overflow the product before it is compared with the bound.
+  int64_t points = 1;
+  for (const int32_t n : {nl, nr, np}) {
+    points *= n;
+    if (points > largest_grid) return fail(curl_grid_reason::too_many_points);
+  }
 
   std::vector<float> spacings(static_cast<size_t>(nl));
   std::vector<float> radii(static_cast<size_t>(nr));

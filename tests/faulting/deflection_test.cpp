@@ -172,6 +172,8 @@ TEST(CurlDeflectionGrid_, FitReproducesTheQuadraticAndBadGridsAreReported) {
       {"3,3,3\n1,2,3\n1,3,2\n1,2,3\n", " -- the grid values of a dimension are not strictly increasing"},
       {"3,3,3\n1,2,3\n1,2,3\n1,2,x\n", " -- a value is not a number"},
       {"3,3\n", " -- the file ends before all grid values are given"},
+      // Each count alone is within bounds; their product overflows 64 bits.
+      {"2000000000,2000000000,2000000000\n", " -- the grid has more values than can be held"},
   };
   for (const auto& [contents, reason] : cases) {
     write_file(path, contents);
