@@ -269,7 +269,10 @@ inline nlohmann::json fe_settings(FeFolder folder, const FeBuildOptions& options
           {"grade", options.points > 0 || m.name != "design" ? "test" : "design"},
           {"points", options.points},
           {"program", cli::version_line("jpcp_models")},
-          {"meshing", {{"name", m.name}, {"stress", rule_json(m.stress)}, {"deflection", rule_json(m.deflection)}}}};
+          {"meshing", {{"name", m.name},
+                       {"stress", rule_json(m.stress)},
+                       {"deflection", rule_json(m.deflection)},
+                       {"far_stress", rule_json(m.far_stress)}}}};
 }
 
 inline nlohmann::json solver_json(FeFolder folder, const FeBuildOptions& options) {
@@ -469,7 +472,7 @@ inline bool find_fe_output(FeFolder folder, const FeBuildOptions& options, doubl
                            FeModelGroup& group, size_t& output) {
   const int points = options.points;
   Meshing m = fe_meshing(options);
-  m.stress.scale = m.deflection.scale = mesh_scale;
+  m.stress.scale = m.deflection.scale = m.far_stress.scale = mesh_scale;
   const std::vector<FeModelGroup> groups =
       folder == FeFolder::cracking ? cracking_fe_groups(points, m) : faulting_fe_groups(points, m);
   for (const FeModelGroup& g : groups) {
