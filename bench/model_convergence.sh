@@ -27,6 +27,10 @@ cases=(
   "cracking top15d3.ttt 30,43,20,1,0,0"
   "cracking top15d3.ttt 30,80,20,1,0,0"
   "cracking top20d4.ttt 30,43,40,2,0,0"
+  "cracking top13d1.ttt 5,22.5,50,3.5,0,0"
+  "cracking top13d2.ttt 55,41,30,3.5,20,0"
+  "cracking top16d2.ttt 52,110,-10,3.5,40,0"
+  "cracking top20d1.ttt 40,22.5,50,0,0,0"
   "faulting defl_single_loaded_15.ttt 30,50,70,20,1,0"
   "faulting defl_single_loaded_15.ttt 43,50,70,20,1,0"
   "faulting defl_single_loaded_15.ttt 80,50,70,20,1,0"
@@ -34,6 +38,9 @@ cases=(
   "faulting defl_tandem_loaded_21.ttt 43,50,70,0,1,0"
   "faulting defl_single_loaded_33.ttt 30,50,70,20,1,0"
   "faulting defl_tridem_unloaded_33.ttt 80,50,70,40,2,12"
+  "faulting defl_single_loaded_15.ttt 22.5,0,0,60,4,0"
+  "faulting defl_single_loaded_12.ttt 110,5,5,50,3.8,18"
+  "faulting defl_single_loaded_27.ttt 22.5,100,100,60,0.5,48"
 )
 echo "folder,file,inputs,mesh,scale,element_in,value"
 for c in "${cases[@]}"; do

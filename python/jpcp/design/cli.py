@@ -20,6 +20,7 @@ from jpcp.design.outputs import (DESIGN_COLUMNS, GUIDE93_COLUMNS, TRIAL_COLUMNS,
                                  guide93_line, trial_rows, write_csv)
 from jpcp.design.search import Answer, search
 from jpcp.engines import ENGINE_NAMES, RunError
+from jpcp.models_path import FALLBACK_LINE
 
 METHODS = ("engines", "guide93")
 
@@ -190,7 +191,12 @@ def main(arguments: list[str]) -> int:
         section = scratch / "probe0"
         models = trial_runs.model_folders(args.cracking_models, args.faulting_models)
         # The 1993-guide figure takes only the traffic from a run: the models do not enter it.
-        if models.any_demonstration and args.method == "engines":
+        installed = [getattr(models, kind) for kind, origin in models.origin.items() if origin == "installed"]
+        if installed:
+            print(f"jpcp design: using the design-grade models in {installed[0].parent}", file=sys.stderr)
+        if "demonstration cache" in models.origin.values():
+            print(f"jpcp design: {FALLBACK_LINE}", file=sys.stderr)
+        elif models.any_demonstration and args.method == "engines":
             print(trial_runs.DEMONSTRATION_LINE, file=sys.stderr)
         out.mkdir(parents=True, exist_ok=True)
 

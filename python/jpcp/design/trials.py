@@ -69,10 +69,6 @@ class ModelFolders:
         return any(self.demonstration.values())
 
 
-def _data_home() -> Path:
-    return Path(os.environ.get("XDG_DATA_HOME") or Path.home() / ".local" / "share")
-
-
 def _cache_home() -> Path:
     return Path(os.environ.get("XDG_CACHE_HOME") or Path.home() / ".cache")
 
@@ -102,20 +98,21 @@ def _demonstration_folder(kind: str, release: str) -> Path:
 
 
 def model_folders(cracking=None, faulting=None) -> ModelFolders:
-    """The given folders; else the design-grade models installed in
-    $XDG_DATA_HOME/jpcp/models/<version>/ (~/.local/share/...); else the
-    demonstration models."""
+    """The given folders; else the complete design-grade models installed
+    (jpcp.models_path: the user's data folder, then the package's); else
+    the demonstration models."""
+    from jpcp.models_path import design_model_folders
+
     given = {"cracking": cracking, "faulting": faulting}
-    release = version()
-    installed = _data_home() / "jpcp" / "models" / release
+    installed = design_model_folders()
     folders, origin = {}, {}
     for kind in MODEL_KINDS:
         if given[kind] is not None:
             folders[kind], origin[kind] = Path(given[kind]).resolve(), "given"
-        elif (installed / kind / "NNinfo.txt").exists():
-            folders[kind], origin[kind] = installed / kind, "installed"
+        elif installed is not None:
+            folders[kind], origin[kind] = installed[kind], "installed"
         else:
-            folders[kind], origin[kind] = _demonstration_folder(kind, release), "demonstration cache"
+            folders[kind], origin[kind] = _demonstration_folder(kind, version()), "demonstration cache"
     return ModelFolders(folders["cracking"], folders["faulting"],
                         {kind: _is_demonstration(folders[kind]) for kind in MODEL_KINDS}, origin)
 
